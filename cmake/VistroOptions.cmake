@@ -1,0 +1,25 @@
+# Build options shared by every target.
+option(VISTRO_WERROR "Treat warnings as errors" ON)
+set(VISTRO_SANITIZE "" CACHE STRING "Sanitizer build: empty, 'address' (ASan+UBSan) or 'thread' (TSan)")
+option(VISTRO_MEMORY_GUARD "Guard configuration of labelled memory blocks (header, trailer, live list)" OFF)
+option(VISTRO_BUILD_BENCH "Build the benchmarks in bench/" ON)
+option(VISTRO_LIBFUZZER "Link fuzz targets with libFuzzer (clang only); otherwise a replay driver" OFF)
+
+add_compile_options(-Wall -Wextra)
+if(VISTRO_WERROR)
+  add_compile_options(-Werror)
+endif()
+
+if(VISTRO_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(VISTRO_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT VISTRO_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "VISTRO_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+
+if(VISTRO_MEMORY_GUARD)
+  add_compile_definitions(VISTRO_MEMORY_GUARD=1)
+endif()
