@@ -1,0 +1,3 @@
+#include "symbols/active_symbol.h"
+
+ACTIVE_SYMBOL_CELL* MAIN_pActiveSymbols = nullptr;
