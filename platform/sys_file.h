@@ -28,6 +28,7 @@ constexpr uint32_t SYS_ERROR_FILE_NOT_FOUND = 2;
 constexpr uint32_t SYS_ERROR_PATH_NOT_FOUND = 3;
 constexpr uint32_t SYS_ERROR_ACCESS_DENIED = 5;
 constexpr uint32_t SYS_ERROR_INVALID_DRIVE = 15;
+constexpr uint32_t SYS_ERROR_FILE_EXISTS = 80;
 constexpr uint32_t SYS_ERROR_INVALID_NAME = 123;
 
 // Attribute bits of SYS_GetFileAttributes.
@@ -58,4 +59,5 @@ int SYS_GetModuleFolder(char* buffer, size_t size);
 void SYS_ResolvePath(const char* base, const char* relative, char* buffer, size_t size);
 
 // Operating-system version code; 0x1000 ("unknown") on systems without the version table.
+constexpr uint32_t SYS_OS_VERSION_UNKNOWN = 0x1000;
 uint32_t SYS_GetWindowsVersion();

@@ -1,0 +1,29 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/sys_memory.h"
+
+namespace {
+
+TEST(SysMemory, BlocksAreCountedInTheGuardConfiguration) {
+  const uint32_t count0 = SYS_GetLiveBlockCount();
+  const uint64_t bytes0 = SYS_GetLiveBlockBytes();
+  void* a = SYS_Alloc(100, "test block");
+  void* b = SYS_AllocAnon(28);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  memset(a, 1, 100);
+  memset(b, 2, 28);
+#ifdef VISTRO_MEMORY_GUARD
+  EXPECT_EQ(SYS_GetLiveBlockCount(), count0 + 2);
+  EXPECT_EQ(SYS_GetLiveBlockBytes(), bytes0 + 128);
+#endif
+  SYS_Free(a);
+  SYS_Free(b);
+  SYS_Free(nullptr);
+  EXPECT_EQ(SYS_GetLiveBlockCount(), count0);
+  EXPECT_EQ(SYS_GetLiveBlockBytes(), bytes0);
+}
+
+}  // namespace
