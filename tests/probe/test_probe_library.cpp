@@ -1,0 +1,146 @@
+// Finding and loading the probe library: registry files, the search order and the messages of
+// a failed search. The library stays loaded once found, so the cases that need it missing run
+// first and skip themselves when an earlier case of this process has loaded it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "probe/probe_library.h"
+#include "probe/probe_session.h"
+#include "platform/sys_text.h"
+#include "tests/probe/probe_test_support.h"
+
+namespace {
+
+std::string InstallFolder(const std::string& ini_path) {
+  char folder[PROBE_SEARCH_PATH_SIZE];
+  if (!PROBE_ReadInstallFolder(ini_path.c_str(), folder, sizeof(folder))) return "<none>";
+  return folder;
+}
+
+TEST(ProbeLibrary, RegistryInstallFolder) {
+  TempFolder temp;
+  const std::string long_value(255, 'x');  // with "/dir/" makes 260 bytes: too long
+  const std::string fitting_value(254, 'x');
+  struct Case {
+    const char* name;
+    std::string content;
+    std::string want;
+  };
+  const Case cases[] = {
+      {"folder with slash", "[Software\\Tarvik\\Veltra]\nInstallPath=/opt/tarvik/veltra/\n",
+       "/opt/tarvik/veltra/"},
+      {"program path keeps its folder",
+       "[Software\\Tarvik\\Veltra]\nInstallPath=/opt/tarvik/Veltra.exe\n", "/opt/tarvik/"},
+      {"windows separators", "[Software\\Tarvik\\Veltra]\nInstallPath=C:\\Tarvik\\Veltra\\\n",
+       "C:\\Tarvik\\Veltra\\"},
+      {"case, blanks, quotes and comments",
+       "; installed by hand\n[software\\tarvik\\VELTRA]\r\n  installpath = \"/opt/v/\"  \r\n",
+       "/opt/v/"},
+      {"second section when the first is absent",
+       "[Other]\nInstallPath=/wrong/\n[Software\\Tarvik\\Burnix]\nInstallPath=/opt/burnix/\n",
+       "/opt/burnix/"},
+      {"first section decides even without a value",
+       "[Software\\Tarvik\\Veltra]\nVersion=7\n[Software\\Tarvik\\Burnix]\nInstallPath=/b/\n",
+       "<none>"},
+      {"empty value", "[Software\\Tarvik\\Veltra]\nInstallPath=\n", "<none>"},
+      {"no folder part", "[Software\\Tarvik\\Veltra]\nInstallPath=Veltra\n", "<none>"},
+      {"key before any section", "InstallPath=/opt/v/\n", "<none>"},
+      {"value of 260 bytes", "[Software\\Tarvik\\Veltra]\nInstallPath=/dir/" + long_value + "\n",
+       "<none>"},
+      {"value of 259 bytes",
+       "[Software\\Tarvik\\Veltra]\nInstallPath=/dir/" + fitting_value + "\n", "/dir/"},
+      {"no trailing newline", "[Software\\Tarvik\\Veltra]\nInstallPath=/last/line/x",
+       "/last/line/"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string ini = temp.Write("r" + std::to_string(n++) + ".ini", c.content);
+    EXPECT_EQ(InstallFolder(ini), c.want);
+  }
+  EXPECT_EQ(InstallFolder(temp.path() + "/missing.ini"), "<none>");
+}
+
+TEST(ProbeLibrary, DefaultSearchStartsBesideTheProgram) {
+  const PROBE_LibrarySearch search = PROBE_DefaultLibrarySearch();
+  const std::string bin = std::filesystem::canonical(VISTRO_BINARY_DIR "/bin").string();
+  EXPECT_EQ(std::string(search.module_folder), bin);
+  EXPECT_EQ(std::string(search.program_folder), bin);
+  EXPECT_STREQ(search.machine_registry, "/etc/Tarvik/registry.ini");
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') {
+    EXPECT_EQ(std::string(search.user_registry), std::string(config) + "/Tarvik/registry.ini");
+  }
+}
+
+TEST(ProbeLibrary, MissingLibraryIsReportedOnEveryWrapperCall) {
+  if (PROBE_IsLibraryLoaded()) GTEST_SKIP() << "library already loaded in this process";
+  TempFolder temp;
+  PROBE_LibrarySearch search;
+  SYS_CopyText(search.module_folder, sizeof(search.module_folder), temp.Make("module").c_str());
+  SYS_CopyText(search.program_folder, sizeof(search.program_folder),
+               temp.Make("program").c_str());
+  // The registry names a folder without the library.
+  const std::string ini = temp.Write(
+      "registry.ini", "[Software\\Tarvik\\Veltra]\nInstallPath=" + temp.Make("inst") + "/\n");
+  SYS_CopyText(search.user_registry, sizeof(search.user_registry), ini.c_str());
+  PROBE_SetLibrarySearch(&search);
+
+  MessageCapture capture;
+  EXPECT_FALSE(PROBE_LoadLibrary(false));
+  EXPECT_TRUE(capture.Take().empty()) << "a silent search shows nothing";
+
+  EXPECT_EQ(PROBE_VELTRAARM_GetDLLVersion(), 0);
+  EXPECT_EQ(PROBE_VELTRAARM_OpenEx(nullptr, nullptr), nullptr);
+  PROBE_VELTRA_Go();
+  const std::vector<CapturedMessage> boxes = capture.Take();
+  ASSERT_EQ(boxes.size(), 3u);
+  for (const CapturedMessage& box : boxes) {
+    EXPECT_TRUE(box.system);
+    EXPECT_EQ(box.title, "Veltra Error");
+    EXPECT_EQ(box.flags, 0x42030u);
+    EXPECT_EQ(box.text, "Target DLL " + temp.path() + "/module/libVeltra_x64.so not found !");
+  }
+
+  // The session loads silently and reports the failure in its own words.
+  PROJECT_CONFIG config;
+  SYS_CopyText(config.TargetDevice, sizeof(config.TargetDevice), "ANY");
+  PROBE_SetConfiguration(config);
+  EXPECT_EQ(PROBE_Connect(), -1);
+  EXPECT_EQ(capture.TakeTexts(), std::vector<std::string>{"Failed to load Veltra library."});
+  EXPECT_FALSE(PROBE_IsConnected());
+  PROBE_SetLibrarySearch(nullptr);
+}
+
+TEST(ProbeLibrary, FoundThroughTheRegistryInBinX64) {
+  if (PROBE_IsLibraryLoaded()) GTEST_SKIP() << "library already loaded in this process";
+  const std::string real = VISTRO_BINARY_DIR "/bin/libVeltra_x64.so";
+  if (access(real.c_str(), F_OK) != 0) GTEST_SKIP() << "probe library not built";
+  TempFolder temp;
+  const std::string bin_x64 = temp.Make("inst/bin_x64");
+  std::filesystem::create_symlink(real, bin_x64 + "/libVeltra_x64.so");
+  // The machine file names the folder; the user file has an unusable entry, so the search
+  // must go on to the machine file.
+  const std::string user =
+      temp.Write("user.ini", "[Software\\Tarvik\\Veltra]\nInstallPath=\n");
+  const std::string machine = temp.Write(
+      "machine.ini", "[Software\\Tarvik\\Burnix]\nInstallPath=" + temp.path() +
+                         "/inst/Veltra.exe\n");
+  PROBE_LibrarySearch search;
+  SYS_CopyText(search.module_folder, sizeof(search.module_folder), temp.Make("empty").c_str());
+  SYS_CopyText(search.user_registry, sizeof(search.user_registry), user.c_str());
+  SYS_CopyText(search.machine_registry, sizeof(search.machine_registry), machine.c_str());
+  PROBE_SetLibrarySearch(&search);
+
+  MessageCapture capture;
+  ASSERT_TRUE(PROBE_LoadLibrary(true));
+  EXPECT_EQ(std::string(PROBE_GetLibraryPath()), bin_x64 + "/libVeltra_x64.so");
+  EXPECT_GE(PROBE_VELTRAARM_GetDLLVersion(), 51100);
+  EXPECT_TRUE(capture.Take().empty());
+  PROBE_SetLibrarySearch(nullptr);
+}
+
+}  // namespace

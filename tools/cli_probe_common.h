@@ -1,0 +1,41 @@
+// Connection options shared by the vistro-cli commands that talk to a probe:
+//   [--device NAME] [--usb SN | --ip HOST[:PORT]] [--interface SWD|JTAG|FINE] [--speed KHZ]
+//   [--script FILE] [--sim COMMAND]...
+// They fill a project configuration record for the probe session; --sim commands go to the
+// probe library before connecting (controls of the simulated target).
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "probe/probe_config.h"
+
+constexpr const char* CLI_CONNECTION_USAGE =
+    "[--device NAME] [--usb SN | --ip HOST[:PORT]] [--interface SWD|JTAG|FINE] [--speed KHZ] "
+    "[--script FILE] [--sim COMMAND]...";
+
+struct CLI_Connection {
+  PROJECT_CONFIG config;                  // as the options set it; defaults otherwise
+  std::vector<std::string> sim_commands;  // in the order given
+};
+
+// The defaults: USB with any probe, device chosen at connection time, SWD at 4000 kHz,
+// sampling every 1000 us.
+CLI_Connection CLI_DefaultConnection();
+
+// When args[index] is a connection option, consumes it and its value (index then points at
+// the next argument) and returns 1; returns 0 for another argument and -1 for a bad value or
+// a missing one (the reason has been printed to stderr).
+int CLI_ParseConnectionOption(std::span<char* const> args, size_t& index, CLI_Connection& out);
+
+// Loads the probe library and sends the --sim commands. False (reason printed) on failure.
+bool CLI_SendSimCommands(const CLI_Connection& connection);
+
+// Hands the configuration to the probe session and runs its connection sequence; the session
+// shows its own warnings. True when connected.
+bool CLI_Connect(const CLI_Connection& connection);
+
+// Stops HSS (unless the session belongs to another program) and disconnects.
+void CLI_Disconnect();
