@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/sys_last_error.h"
@@ -191,6 +192,28 @@ uint32_t SYS_GetFileSize(SYS_File file) {
   // Files of 4 GiB and more report the largest size rather than their size modulo 4 GiB.
   if (static_cast<uint64_t>(st.st_size) >= 0xFFFFFFFFull) return 0xFFFFFFFFu;
   return static_cast<uint32_t>(st.st_size);
+}
+
+int SYS_FlushFile(SYS_File file) {
+  if (file == SYS_INVALID_FILE || fsync(static_cast<int>(file)) != 0) return -1;
+  return 0;
+}
+
+int SYS_ReplaceFile(const char* from, const char* to) {
+  if (from == nullptr || to == nullptr) return -1;
+  if (rename(from, to) != 0) {
+    SYS_SetLastErrorFromErrno(errno, to);
+    return -1;
+  }
+  return 0;
+}
+
+int SYS_DeleteFile(const char* path) {
+  if (path == nullptr || unlink(path) != 0) {
+    SYS_SetLastErrorFromErrno(path == nullptr ? ENOENT : errno, path);
+    return -1;
+  }
+  return 0;
 }
 
 int SYS_GetFileTimes(SYS_File file, SYS_DateTime* last_access, SYS_DateTime* last_write) {

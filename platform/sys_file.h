@@ -44,6 +44,13 @@ void SYS_CloseFile(SYS_File file);  // SYS_INVALID_FILE ignored
 int32_t SYS_ReadFile(SYS_File file, void* buffer, uint32_t count);
 int32_t SYS_WriteFile(SYS_File file, const void* buffer, uint32_t count);
 uint32_t SYS_GetFileSize(SYS_File file);
+// Writes the file's data through to the disk. 0 or -1.
+int SYS_FlushFile(SYS_File file);
+// Moves `from` over `to` in one step (both in the same folder): readers see either the old
+// or the new file. 0 or -1 (SYS_GetLastError tells why).
+int SYS_ReplaceFile(const char* from, const char* to);
+// 0 or -1.
+int SYS_DeleteFile(const char* path);
 int SYS_GetFileTimes(SYS_File file, SYS_DateTime* last_access, SYS_DateTime* last_write);
 bool SYS_FileExists(const char* path);
 uint32_t SYS_GetFileAttributes(const char* path);
