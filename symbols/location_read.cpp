@@ -1,0 +1,306 @@
+// Reading location attributes through the DWARF library: the attribute per tag, the special
+// cases of member locations, the choice of the list entry, nested entry-value blocks and the
+// canonical frame address rule.
+#include <cstring>
+#include <vector>
+
+#include "symbols/dwarf_internal.h"
+#include "symbols/elf_reader.h"
+
+namespace {
+
+struct EvalUser {
+  DWARF_STATE* st;
+  const DWARF_UNIT* unit;
+  LOC_Purpose purpose;
+};
+
+LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned count,
+                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose);
+
+bool EvalBlock(void* user, std::span<const uint8_t> block, LOC_RECORD& out) {
+  EvalUser& u = *static_cast<EvalUser*>(user);
+  if (block.empty() || !u.unit) return false;
+  Dwarf_Loc_Head_c head = nullptr;
+  Dwarf_Unsigned count = 0;
+  Dwarf_Error err = nullptr;
+  const int rc = dwarf_loclist_from_expr_c(
+      u.st->dbg, const_cast<uint8_t*>(block.data()), block.size(), u.unit->address_size,
+      u.unit->offset_size, Dwarf_Small(u.unit->version), &head, &count, &err);
+  if (rc != DW_DLV_OK) {
+    DWARF_DropError(*u.st, err);
+    return false;
+  }
+  out = EvaluateHead(*u.st, head, count, 0, u.unit, u.purpose);
+  dwarf_loc_head_c_dealloc(head);
+  return out.part_count > 0;
+}
+
+bool LoadFrames(DWARF_STATE& st) {
+  if (st.frames_loaded) return st.fdes != nullptr;
+  st.frames_loaded = true;
+  Dwarf_Error err = nullptr;
+  int rc = dwarf_get_fde_list(st.dbg, &st.cies, &st.cie_count, &st.fdes, &st.fde_count, &err);
+  if (rc == DW_DLV_ERROR) DWARF_DropError(st, err);
+  if (rc != DW_DLV_OK) {
+    rc = dwarf_get_fde_list_eh(st.dbg, &st.cies, &st.cie_count, &st.fdes, &st.fde_count, &err);
+    if (rc == DW_DLV_ERROR) DWARF_DropError(st, err);
+  }
+  return rc == DW_DLV_OK;
+}
+
+bool CfaRule(void* user, uint64_t pc, LOC_PART& out) {
+  DWARF_STATE& st = *static_cast<EvalUser*>(user)->st;
+  if (st.cfa_cached && st.cfa_pc == pc) {
+    out = st.cfa_part;
+    return st.cfa_found;
+  }
+  st.cfa_cached = true;
+  st.cfa_pc = pc;
+  st.cfa_found = false;
+  st.cfa_part = LOC_PART{};
+  if (!LoadFrames(st)) return false;
+  Dwarf_Fde fde = nullptr;
+  Dwarf_Addr low = 0, high = 0;
+  Dwarf_Error err = nullptr;
+  if (dwarf_get_fde_at_pc(st.fdes, pc, &fde, &low, &high, &err) != DW_DLV_OK) {
+    DWARF_DropError(st, err);
+    return false;
+  }
+  Dwarf_Small value_type = 0;
+  Dwarf_Signed offset_relevant = 0, reg = 0, offset = 0;
+  Dwarf_Ptr block = nullptr;
+  Dwarf_Addr row_pc = 0, next_pc = 0;
+  Dwarf_Bool has_more = 0;
+  if (dwarf_get_fde_info_for_cfa_reg3_b(fde, pc, &value_type, &offset_relevant, &reg, &offset,
+                                        &block, &row_pc, &has_more, &next_pc,
+                                        &err) != DW_DLV_OK) {
+    DWARF_DropError(st, err);
+    return false;
+  }
+  LOC_PART p;
+  switch (value_type) {
+    case DW_EXPR_OFFSET:
+      p.kind = offset_relevant ? LOC_REGISTER_OFFSET : LOC_REGISTER;
+      p.reg = uint32_t(reg);
+      p.offset = offset;
+      break;
+    case DW_EXPR_VAL_OFFSET:
+      p.kind = LOC_CFA_VALUE_OFFSET;
+      p.reg = uint32_t(reg);
+      p.offset = offset;
+      break;
+    case DW_EXPR_EXPRESSION:
+      ELF_Report(ELF_ERR_CFA_EXPRESSION);
+      return false;
+    case DW_EXPR_VAL_EXPRESSION:
+      ELF_Report(ELF_ERR_CFA_VAL_EXPRESSION);
+      return false;
+    default:
+      ELF_Report(ELF_ERR_CFA_RULE);
+      return false;
+  }
+  st.cfa_found = true;
+  st.cfa_part = p;
+  out = p;
+  return true;
+}
+
+std::span<const uint8_t> BlockOf(uint64_t length, uint64_t pointer) {
+  if (!pointer || length == 0 || length > (1u << 20)) return {};
+  return {reinterpret_cast<const uint8_t*>(uintptr_t(pointer)), size_t(length)};
+}
+
+LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned count,
+                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose) {
+  const bool any_pc = pc == 0 || pc == ~0ull;
+  const uint64_t base = unit ? unit->low_pc : 0;
+  (void)base;  // the library already adds the base address to list entries
+  for (Dwarf_Unsigned i = 0; i < count; ++i) {
+    Dwarf_Small lle = 0, source = 0;
+    Dwarf_Unsigned raw_low = 0, raw_high = 0, op_count = 0, expr_off = 0, desc_off = 0;
+    Dwarf_Bool addr_unavailable = 0;
+    Dwarf_Addr low = 0, high = 0;
+    Dwarf_Locdesc_c desc = nullptr;
+    Dwarf_Error err = nullptr;
+    if (dwarf_get_locdesc_entry_d(head, i, &lle, &raw_low, &raw_high, &addr_unavailable, &low,
+                                  &high, &op_count, &desc, &source, &expr_off, &desc_off,
+                                  &err) != DW_DLV_OK) {
+      DWARF_DropError(st, err);
+      return {};
+    }
+    if (op_count == 0) continue;
+    const bool in_range = source == 0 /* a plain expression */ ||
+                          (low == high ? pc == low : pc >= low && pc < high);
+    if (!any_pc && !in_range) continue;
+    std::vector<LOC_OP> ops;
+    ops.reserve(size_t(op_count));
+    for (Dwarf_Unsigned j = 0; j < op_count; ++j) {
+      LOC_OP op;
+      Dwarf_Unsigned op1 = 0, op2 = 0, op3 = 0, raw1 = 0, raw2 = 0, raw3 = 0, branch = 0;
+      if (dwarf_get_location_op_value_d(desc, j, &op.atom, &op1, &op2, &op3, &raw1, &raw2,
+                                        &raw3, &branch, &err) != DW_DLV_OK) {
+        DWARF_DropError(st, err);
+        ELF_Report(ELF_ERR_LOCATION_ELEMENT);
+        break;
+      }
+      op.op1 = op1;
+      op.op2 = op2;
+      op.op3 = op3;
+      switch (op.atom) {
+        case DW_OP_implicit_value:
+        case DW_OP_entry_value:
+        case DW_OP_GNU_entry_value:
+          op.block = BlockOf(op.op1, op.op2);
+          break;
+        case DW_OP_const_type:
+          op.block = BlockOf(op.op2, op.op3);
+          break;
+        default:
+          break;
+      }
+      ops.push_back(op);
+    }
+    EvalUser user{&st, unit, purpose};
+    LOC_CONTEXT ctx;
+    ctx.purpose = purpose;
+    ctx.pc = pc;
+    ctx.eval_block = EvalBlock;
+    ctx.cfa_rule = CfaRule;
+    ctx.user = &user;
+    return LOC_Evaluate(ops, ctx);
+  }
+  return {};
+}
+
+LOC_RECORD Offset(int64_t offset) {
+  LOC_RECORD r;
+  r.part_count = 1;
+  r.parts[0].kind = LOC_OFFSET;
+  r.parts[0].offset = offset;
+  return r;
+}
+
+// Reads one location-valued attribute found on `holder`.
+LOC_RECORD ReadAttr(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr, uint64_t pc,
+                    LOC_Purpose purpose) {
+  const DWARF_UNIT* unit = DWARF_UnitOf(st, DWARF_KeyOf(holder));
+  Dwarf_Loc_Head_c head = nullptr;
+  Dwarf_Unsigned count = 0;
+  Dwarf_Error err = nullptr;
+  if (dwarf_get_loclist_c(attr, &head, &count, &err) != DW_DLV_OK) {
+    DWARF_DropError(st, err);
+    return {};
+  }
+  LOC_RECORD r = EvaluateHead(st, head, count, pc, unit, purpose);
+  dwarf_loc_head_c_dealloc(head);
+  return r;
+}
+
+bool IsConstantForm(DWARF_STATE& st, Dwarf_Die die, Dwarf_Attribute attr) {
+  Dwarf_Half form = 0, version = 0, offset_size = 0;
+  Dwarf_Error err = nullptr;
+  if (dwarf_whatform(attr, &form, &err) != DW_DLV_OK ||
+      dwarf_get_version_of_die(die, &version, &offset_size) != DW_DLV_OK) {
+    DWARF_DropError(st, err);
+    return false;
+  }
+  const Dwarf_Form_Class cls =
+      dwarf_get_form_class(version, DW_AT_data_member_location, offset_size, form);
+  return cls == DW_FORM_CLASS_CONSTANT;
+}
+
+LOC_RECORD MemberLocation(DWARF_STATE& st, SYM_KEY key, Dwarf_Die die, uint32_t tag,
+                          uint64_t pc) {
+  DWARF_Die holder;
+  DWARF_Attr attr = DWARF_FindAttr(st, key, DW_AT_data_member_location, holder);
+  if (!attr) {
+    // A union member has offset 0; others have no location (DW_AT_data_bit_offset members
+    // count their bit offset from the start of the record).
+    (void)tag;
+    const DWARF_ENTRY* e = DWARF_FindEntry(st, key);
+    if (e) {
+      DWARF_Die parent = DWARF_Fetch(st, e->parent);
+      if (DWARF_TagOf(parent.get()) == DW_TAG_union_type) return Offset(0);
+    }
+    return {};
+  }
+  if (IsConstantForm(st, holder.get(), attr.get())) {
+    int64_t v = 0;
+    return DWARF_ConstOf(st, attr.get(), v) ? Offset(v) : LOC_RECORD{};
+  }
+  LOC_RECORD r = ReadAttr(st, holder.get(), attr.get(), pc, LOC_Purpose::Location);
+  if (r.part_count > 0) return r;
+  if (DWARF_AttrOf(st, die, DW_AT_data_bit_offset)) return Offset(0);
+  return {};
+}
+
+}  // namespace
+
+LOC_RECORD LOC_ReadLocation(DWARF_STATE& st, SYM_KEY key, Dwarf_Die die, uint64_t pc) {
+  const uint32_t tag = DWARF_TagOf(die);
+  if (tag == DW_TAG_member || tag == DW_TAG_inheritance) {
+    LOC_RECORD r = MemberLocation(st, key, die, tag, pc);
+    if (r.part_count > 0 || tag == DW_TAG_inheritance) return r;
+    DWARF_Die holder;
+    DWARF_Attr attr = DWARF_FindAttr(st, key, DW_AT_location, holder);
+    return attr ? ReadAttr(st, holder.get(), attr.get(), pc, LOC_Purpose::Location) : r;
+  }
+  const bool frame = tag == DW_TAG_inlined_subroutine || tag == DW_TAG_subprogram;
+  const Dwarf_Half which = frame ? DW_AT_frame_base : DW_AT_location;
+  DWARF_Attr attr = DWARF_AttrOf(st, die, which);
+  if (attr) {
+    return ReadAttr(st, die, attr.get(), pc,
+                    frame ? LOC_Purpose::FrameBase : LOC_Purpose::Location);
+  }
+  DWARF_Die holder;
+  attr = DWARF_FindAttr(st, key, which, holder);
+  if (!attr) return {};
+  return ReadAttr(st, holder.get(), attr.get(), pc,
+                  frame ? LOC_Purpose::FrameBase : LOC_Purpose::Location);
+}
+
+LOC_RECORD LOC_GetLocation(SYM_HANDLE symbol, uint64_t pc) {
+  if (SYM_IsHandle(symbol) && SYM_IsElfSymbol(symbol)) {
+    ELF_FILE* elf = ELF_ReadyFileInSlot(SYM_Slot(symbol));
+    const uint32_t index = uint32_t(SYM_KeyOffset(symbol));
+    LOC_RECORD r;
+    if (!elf || ELF_IsBusy() || index >= ELF_GetSymbolCount(elf)) return r;
+    const uint32_t type = ELF_GetSymbolType(elf, index);
+    const uint64_t address = ELF_GetSymbolAddress(elf, index);
+    if (type == 1) {
+      r.part_count = 1;
+      r.parts[0].kind = LOC_STATIC;
+      r.parts[0].address = address;
+    } else if (type == 0) {
+      r.part_count = 1;
+      r.parts[0].kind = LOC_CONSTANT;
+      std::memcpy(r.parts[0].value, &address, sizeof address);
+    }
+    return r;
+  }
+  DWARF_STATE* st = DWARF_StateOf(symbol);
+  if (!st) return {};
+  DWARF_Die die = DWARF_Fetch(*st, SYM_Key(symbol));
+  if (!die) return {};
+  return LOC_ReadLocation(*st, SYM_Key(symbol), die.get(), pc);
+}
+
+uint64_t LOC_GetMemberOffset(SYM_HANDLE member) {
+  const LOC_RECORD r = LOC_GetLocation(member, 0);
+  if (r.part_count == 1 && r.parts[0].kind == LOC_OFFSET && r.parts[0].offset > 0) {
+    return uint64_t(r.parts[0].offset);
+  }
+  return 0;
+}
+
+uint64_t LOC_GetTargetAddress(SYM_HANDLE variable) {
+  const LOC_RECORD r = LOC_GetLocation(variable, ~0ull);
+  return r.part_count > 0 ? r.parts[0].address : 0;
+}
+
+bool LOC_IsStatic(SYM_HANDLE variable) {
+  const LOC_RECORD r = LOC_GetLocation(variable, 0);
+  return r.part_count > 0 && r.parts[0].kind == LOC_STATIC &&
+         (r.part_count < 2 || r.parts[1].kind == LOC_CONSTANT || r.parts[1].kind == LOC_STATIC);
+}
