@@ -10,7 +10,7 @@ foreach(var CLANG SOURCE_DIR OUTPUT)
 endforeach()
 
 set(flags
-  --target=thumbv7em-none-eabi -mcpu=cortex-m7 -mfpu=fpv5-d16 -mfloat-abi=hard
+  --target=thumbv7em-none-eabi -mcpu=cortex-m7 -mfpu=fpv5-sp-d16 -mfloat-abi=hard
   -std=c11 -O2 -gdwarf-4 -ffreestanding -nostdlib -fno-unwind-tables -fno-asynchronous-unwind-tables
   -Wall -Wextra -Werror
   -fdebug-compilation-dir=. -ffile-prefix-map=${SOURCE_DIR}=.

@@ -4,6 +4,9 @@
 // follows a host-written setpoint through a PI loop. The main loop serves a command/acknowledge
 // pair and redraws a 64x48 RGB565 frame buffer every 40 ms, then sleeps (WFI) until the next tick.
 // Everything the host watches is a volatile global so that it lives in RAM at a fixed address.
+//
+// The core's FPU is single precision (FPv5-SP): double values are built from floats with
+// FloatToDouble below, so no double arithmetic (and no run-time helper) is needed.
 #include <stdbool.h>
 #include <stdint.h>
 
@@ -114,6 +117,25 @@ static float SinCycle(float phase) {
   return -s;
 }
 
+// IEEE 754 single to double by bit manipulation (denormals become zero).
+static double FloatToDouble(float value) {
+  union {
+    float f;
+    uint32_t u;
+  } in = {value};
+  const uint64_t sign = (uint64_t)(in.u >> 31) << 63;
+  const uint32_t exponent = (in.u >> 23) & 0xFFu;
+  const uint64_t mantissa = (uint64_t)(in.u & 0x7FFFFFu) << 29;
+  union {
+    uint64_t u;
+    double d;
+  } out;
+  if (exponent == 0) out.u = sign;
+  else if (exponent == 0xFFu) out.u = sign | (0x7FFull << 52) | mantissa;
+  else out.u = sign | ((uint64_t)(exponent + 896u) << 52) | mantissa;
+  return out.d;
+}
+
 static float Advance(float phase, float step) {
   phase += step;
   if (phase >= 1.0f) phase -= 1.0f;
@@ -146,7 +168,8 @@ void SysTick_Handler(void) {
   const int32_t t400 = (int32_t)(ms % 400u);
   g_triangle_i8 = (int8_t)(t400 < 200 ? t400 - 100 : 300 - t400);
   const uint32_t t2000 = ms % 2000u;
-  g_triangle_d = t2000 < 1000u ? (double)t2000 / 500.0 - 1.0 : 3.0 - (double)t2000 / 500.0;
+  const float triangle = t2000 < 1000u ? (float)t2000 / 500.0f - 1.0f : 3.0f - (float)t2000 / 500.0f;
+  g_triangle_d = FloatToDouble(triangle);
 
   s_phase_1hz = Advance(s_phase_1hz, 1.0f / TICK_HZ);
   s_phase_2hz = Advance(s_phase_2hz, 2.0f / TICK_HZ);
