@@ -95,6 +95,12 @@ class ProbeSession : public ::testing::Test {
 };
 
 TEST_F(ProbeSession, FullSequenceStartsHSSWithOneBlockPerSampledSymbol) {
+  // A target with firmware: program the demo, stop the core and let the session start it.
+  ASSERT_EQ(Connect(M7Config()), 0);
+  ASSERT_EQ(PROBE_VELTRA_DownloadFile(VISTRO_SOURCE_DIR "/firmware/demo/demo.elf", 0), 0);
+  SimCommand("SimHalt");
+  PROBE_Disconnect();
+
   SymbolList list;
   ACTIVE_SYMBOL& a = list.Add("a", kRam + 0x100, 4);
   list.Add("not_sampled", kRam + 0x200, 4, /*sampled=*/false);
@@ -104,6 +110,7 @@ TEST_F(ProbeSession, FullSequenceStartsHSSWithOneBlockPerSampledSymbol) {
 
   ASSERT_EQ(Connect(M7Config()), 0);
   EXPECT_TRUE(capture_.TakeTexts().empty());
+  EXPECT_EQ(PROBE_VELTRA_IsHalted(), 0) << "the session lets a halted core run";
   EXPECT_TRUE(PROBE_IsConnected());
   EXPECT_TRUE(PROBE_IsReady());
   EXPECT_TRUE(PROBE_IsHSSRunning());
