@@ -96,6 +96,14 @@ int32_t APP_Init(int argc, char** argv, APP_InitDone done, void* owner, JOB_BUSY
 }
 
 int32_t APP_Exit() {
+  {
+    std::lock_guard<std::mutex> g(g_table_lock);
+    if (!g_is_registered) {
+      SetDefaultHandlers();
+      JOB_SetHandlerTable(g_handlers, JOB_HANDLER_COUNT);
+      g_is_registered = true;
+    }
+  }
   JOB_RECORD* job = JOB_CreateJob(APP_JOB_EXIT, sizeof(JOB_PARAMS_HEAD),
                                   "APP: <Exit> Job context", "APP: <Exit> Job params", nullptr,
                                   nullptr, ExitCompletion);

@@ -103,11 +103,19 @@ void DrainHandover() {
   }
 }
 
-// Worker: runs the due tasks. Returns false when no task remains, else the wait until the
-// earliest due time in `wait_ms`.
+bool IsJobWaiting() {
+  return g_engine.slots[g_engine.read_index].used.load(std::memory_order_acquire) != 0;
+}
+
+// Worker: runs the due tasks while no job waits. Returns false when no task remains, else
+// the wait until the earliest due time in `wait_ms` (0 when a job waits).
 bool RunTasks(uint32_t* wait_ms) {
   JOB_PERIODIC_TASK* t = g_engine.tasks;
   while (t != nullptr) {
+    if (IsJobWaiting()) {
+      *wait_ms = 0;
+      return true;
+    }
     if (static_cast<int32_t>(t->NextDueMs - SYS_GetTickMs()) <= 0) {
       const int32_t result = t->pfCallback != nullptr ? t->pfCallback(t) : 1;
       JOB_PERIODIC_TASK* next = t->pNext;  // after the call: it may have changed the list
@@ -184,7 +192,7 @@ uint32_t WorkerMain(void*) {
     DrainHandover();
     uint32_t wait_ms = SYS_INFINITE;
     if (!RunTasks(&wait_ms)) wait_ms = SYS_INFINITE;
-    SYS_WaitForObject(g_engine.wake, wait_ms);
+    if (wait_ms != 0) SYS_WaitForObject(g_engine.wake, wait_ms);
   }
 }
 

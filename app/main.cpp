@@ -1,0 +1,25 @@
+// Vistro: creates the application and the main window, queues the Init job and runs until
+// the window closes through the Exit / stop-job hand-shake.
+//
+// --quit-after-init closes the window as soon as the Init job has finished (smoke tests).
+#include <QApplication>
+#include <QTimer>
+#include <cstring>
+
+#include "gui/main_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  bool quit_after_init = false;
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "--quit-after-init") == 0) quit_after_init = true;
+  }
+  MainWindow window(argc, argv);
+  if (quit_after_init) {
+    QObject::connect(&window, &MainWindow::SignalInitFinished, &window,
+                     [&window] { QTimer::singleShot(0, &window, [&window] { window.close(); }); });
+  }
+  window.show();
+  if (window.Start() != 0) return 1;
+  return QApplication::exec();
+}

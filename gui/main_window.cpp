@@ -1,0 +1,275 @@
+#include "gui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QThread>
+
+#include "core/app_jobs.h"
+#include "core/job_engine.h"
+#include "gui/cust_msgbox.h"
+#include "platform/sys_text.h"
+
+namespace {
+
+std::atomic<MainWindow*> g_main_window{nullptr};
+
+constexpr uint32_t kExitPollMs = 10;
+
+// The message sink while the window exists.
+void WindowMsgBoxHandler(SYS_MsgBoxRequest& request) {
+  MainWindow* window = g_main_window.load();
+  if (window == nullptr) {
+    SYS_ConsoleMsgBoxHandler(request);
+    return;
+  }
+  window->ShowMsgBox(request);
+}
+
+// The system's own box: a Qt box on the GUI thread, stderr elsewhere.
+void QtSystemBoxHandler(const char* text, const char* title, uint32_t flags) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (qobject_cast<QApplication*>(app) == nullptr || QThread::currentThread() != app->thread()) {
+    SYS_SetSystemBoxHandler(nullptr);
+    SYS_SystemMessageBox(text, title, flags);
+    SYS_SetSystemBoxHandler(QtSystemBoxHandler);
+    return;
+  }
+  QMessageBox box((flags & 0xF0u) == 0x30u ? QMessageBox::Warning : QMessageBox::Critical,
+                  QString::fromUtf8(title != nullptr ? title : ""),
+                  QString::fromUtf8(text != nullptr ? text : ""), QMessageBox::Ok);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  box.exec();
+}
+
+}  // namespace
+
+MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
+    : QMainWindow(parent), argc_(argc), argv_(argv), lock_(SYS_CreateMutex(nullptr)) {
+  setEnabled(false);
+  title_ = QString::fromUtf8(SYS_FullAppName());
+  setWindowTitle(title_);
+  resize(1024, 700);
+
+  const auto queued = Qt::QueuedConnection;
+  connect(this, &MainWindow::_SignalFinAsyncAppInit, this, &MainWindow::_SlotOnFinAsyncAppInit, queued);
+  connect(this, &MainWindow::_SignalUpdateGUI, this, &MainWindow::_SlotOnUpdateGUI, queued);
+  connect(this, &MainWindow::_SignalShowCustMsgBox, this, &MainWindow::_SlotOnShowCustMsgBox, queued);
+  connect(this, &MainWindow::_SignalUpdateProgBar, this, &MainWindow::_SlotOnUpdateProgBar, queued);
+  connect(this, &MainWindow::_SignalGetSaveFileName, this, &MainWindow::_SlotOnGetSaveFileName, queued);
+  connect(this, &MainWindow::_SignalScreenUpdates, this, &MainWindow::_SlotOnScreenUpdates, queued);
+
+  g_main_window.store(this);
+  APP_SetGuiBridge(this);
+  SYS_SetMsgBoxHandler(WindowMsgBoxHandler);
+  SYS_SetSystemBoxHandler(QtSystemBoxHandler);
+}
+
+MainWindow::~MainWindow() {
+  SYS_SetMsgBoxHandler(nullptr);
+  SYS_SetSystemBoxHandler(nullptr);
+  APP_SetGuiBridge(nullptr);
+  g_main_window.store(nullptr);
+  for (auto& entry : progress_dialogs_) delete entry.second;
+  SYS_DestroyMutex(&lock_);
+}
+
+MainWindow* MainWindow::Instance() { return g_main_window.load(); }
+
+int32_t MainWindow::Start() { return APP_Init(argc_, argv_, OnInitDone, this, &init_busy_); }
+
+void MainWindow::OnInitDone(void* owner) {
+  // Emitted without the lock, as the design of the Init job asks.
+  emit static_cast<MainWindow*>(owner)->_SignalFinAsyncAppInit();
+}
+
+void MainWindow::_SlotOnFinAsyncAppInit() {
+  is_init_done_ = true;
+  setEnabled(true);
+  emit SignalInitFinished();
+}
+
+bool MainWindow::IsGuiThread() { return QThread::currentThread() == thread(); }
+
+void MainWindow::EmitSignal(APP_Signal signal) {
+  switch (signal) {
+    case APP_Signal::FinAsyncAppInit: emit _SignalFinAsyncAppInit(); break;
+    case APP_Signal::UpdateGUI: emit _SignalUpdateGUI(); break;
+    case APP_Signal::UpdateGUIMenuBar: emit _SignalUpdateGUIMenuBar(); break;
+    case APP_Signal::UpdateGUIWallpaper: emit _SignalUpdateGUIWallpaper(); break;
+    case APP_Signal::UpdateGUILoadModules: emit _SignalUpdateGUILoadModules(); break;
+    case APP_Signal::UpdateTable: emit _SignalUpdateTable(); break;
+    case APP_Signal::StartDialog: emit _SignalStartDialog(); break;
+    case APP_Signal::NewProjectDialog: emit _SignalNewProjectDialog(); break;
+    case APP_Signal::ProjectSettingsDialog: emit _SignalProjectSettingsDialog(); break;
+    case APP_Signal::AppSettingsDialog: emit _SignalAppSettingsDialog(); break;
+    case APP_Signal::ShowSymbolSelection: emit _SignalShowSymbolSelection(); break;
+    case APP_Signal::VirtualSymbolCreation: emit _SignalVirtualSymbolCreation(); break;
+    case APP_Signal::AssignColors: emit _SignalAssignColors(); break;
+    case APP_Signal::Reset: emit _SignalReset(); break;
+  }
+}
+
+void MainWindow::StoreTitle(const char* title) { title_ = QString::fromUtf8(title); }
+
+void MainWindow::_SlotOnUpdateGUI() {
+  SYS_Lock(lock_, SYS_INFINITE);
+  const QString title = title_;
+  SYS_Unlock(lock_);
+  if (windowTitle() != title) setWindowTitle(title);
+}
+
+// Widgets belong to the GUI thread: the switch is stored and applied there.
+void MainWindow::SetScreenUpdates(bool enabled) {
+  are_screen_updates_enabled_ = enabled;
+  emit _SignalScreenUpdates();
+}
+
+void MainWindow::_SlotOnScreenUpdates() {
+  SYS_Lock(lock_, SYS_INFINITE);
+  const bool enabled = are_screen_updates_enabled_;
+  SYS_Unlock(lock_);
+  setUpdatesEnabled(enabled);
+}
+
+void MainWindow::ShowMsgBox(SYS_MsgBoxRequest& request) {
+  if (IsGuiThread()) {
+    is_msgbox_open_ = 1;
+    DIALOG_CustMsgBox::Run(request, isVisible() ? this : nullptr);
+    is_msgbox_open_ = 0;
+    return;
+  }
+  std::lock_guard<std::mutex> serial(msgbox_serial_);
+  SYS_Handle done = SYS_CreateEvent(false, false);
+  if (done == nullptr) return;
+  SYS_Lock(lock_, SYS_INFINITE);
+  msgbox_request_ = &request;
+  msgbox_done_ = done;
+  is_msgbox_open_ = 1;
+  emit _SignalShowCustMsgBox();
+  SYS_Unlock(lock_);
+  SYS_WaitForObject(done, SYS_INFINITE);
+  SYS_CloseHandle(done);
+}
+
+void MainWindow::_SlotOnShowCustMsgBox() {
+  SYS_Lock(lock_, SYS_INFINITE);
+  SYS_MsgBoxRequest* request = msgbox_request_;
+  SYS_Handle done = msgbox_done_;
+  msgbox_request_ = nullptr;
+  msgbox_done_ = nullptr;
+  SYS_Unlock(lock_);
+  if (request == nullptr) return;
+  DIALOG_CustMsgBox::Run(*request, isVisible() ? this : nullptr);
+  is_msgbox_open_ = 0;
+  SYS_SetEvent(done);
+}
+
+void MainWindow::PostProgressRequest(APP_PROGRESS_REQUEST* request, SYS_Handle done) {
+  progress_request_ = request;
+  progress_done_ = done;
+  emit _SignalUpdateProgBar();
+}
+
+void MainWindow::_SlotOnUpdateProgBar() {
+  SYS_Lock(lock_, SYS_INFINITE);
+  APP_PROGRESS_REQUEST* request = progress_request_;
+  SYS_Handle done = progress_done_;
+  progress_request_ = nullptr;
+  progress_done_ = nullptr;
+  SYS_Unlock(lock_);
+  if (request == nullptr) return;
+  AnswerProgressRequest(request);
+  SYS_SetEvent(done);
+}
+
+void MainWindow::AnswerProgressRequest(APP_PROGRESS_REQUEST* request) {
+  QProgressDialog* dialog = nullptr;
+  auto it = progress_dialogs_.find(request->handle);
+  if (it != progress_dialogs_.end()) dialog = it->second;
+  if (request->current == -1) {
+    if (dialog != nullptr) {
+      progress_dialogs_.erase(it);
+      delete dialog;
+    }
+    return;
+  }
+  if (dialog == nullptr) {
+    dialog = new QProgressDialog(this);
+    dialog->setWindowTitle(QString::fromUtf8(SYS_ShortAppName()));
+    dialog->setCancelButton(nullptr);
+    dialog->setMinimumDuration(0);
+    dialog->setWindowModality(Qt::WindowModal);
+    request->handle = next_progress_handle_++;
+    progress_dialogs_[request->handle] = dialog;
+  }
+  if (request->text != nullptr) dialog->setLabelText(QString::fromUtf8(request->text));
+  dialog->setMaximum(request->total > 0 ? request->total : 0);
+  dialog->setValue(request->current);
+}
+
+void MainWindow::PostSaveFileRequest(APP_SAVE_FILE_REQUEST* request, SYS_Handle done) {
+  save_request_ = request;
+  save_done_ = done;
+  emit _SignalGetSaveFileName();
+}
+
+void MainWindow::_SlotOnGetSaveFileName() {
+  SYS_Lock(lock_, SYS_INFINITE);
+  APP_SAVE_FILE_REQUEST* request = save_request_;
+  SYS_Handle done = save_done_;
+  save_request_ = nullptr;
+  save_done_ = nullptr;
+  SYS_Unlock(lock_);
+  if (request == nullptr) return;
+  AnswerSaveFileRequest(request);
+  SYS_SetEvent(done);
+}
+
+void MainWindow::AnswerSaveFileRequest(APP_SAVE_FILE_REQUEST* request) {
+  const QString name = QFileDialog::getSaveFileName(
+      this, QString::fromUtf8(request->caption != nullptr ? request->caption : ""), QString(),
+      QString::fromUtf8(request->filter != nullptr ? request->filter : ""));
+  if (name.isEmpty()) {
+    request->result = -1;
+    return;
+  }
+  SYS_CopyText(request->buffer, request->size, name.toUtf8().constData());
+  request->result = 0;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (is_closing_) {
+    event->ignore();
+    return;
+  }
+  is_closing_ = true;
+  // Exit job: it closes the project (asking to save) and answers 0 (stay) or 2 (go on).
+  if (!JOB_IsStopped()) {
+    APP_SetExitState(APP_EXIT_PENDING);
+    if (APP_Exit() != 0) APP_SetExitState(APP_EXIT_GO);
+    while (APP_GetExitState() == APP_EXIT_PENDING) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, kExitPollMs);
+      SYS_Sleep(kExitPollMs);
+    }
+    if (APP_GetExitState() != APP_EXIT_GO) {
+      is_closing_ = false;
+      event->ignore();
+      return;
+    }
+    // Stop job: the worker ends after the jobs queued before it.
+    SYS_Handle done = SYS_CreateEvent(false, false);
+    JOB_RECORD stop;
+    stop.pOwner = this;
+    if (JOB_QueueStop(&stop, done) == 0) {
+      while (SYS_WaitForObject(done, kExitPollMs) != SYS_WAIT_OBJECT_0) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kExitPollMs);
+      }
+    }
+    SYS_CloseHandle(done);
+  }
+  event->accept();
+  QCoreApplication::exit(0);
+}
