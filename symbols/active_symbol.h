@@ -44,6 +44,7 @@ union VALUE_SLOT {
 static_assert(sizeof(VALUE_SLOT) == 8);
 
 struct SAMPLE_HISTORY;  // sample ring of the sampling engine
+struct SYMBOL_DIMENSION;
 class QWidget;          // row widgets of the symbol watch (GUI only; opaque to the core)
 
 // Bits of ACTIVE_SYMBOL::HexDisplay: which value columns show in hexadecimal.
@@ -80,7 +81,7 @@ struct ACTIVE_SYMBOL {
   uint32_t Row = 0;                     // row in the symbol watch
   int32_t HighlightMs = 0;              // remaining highlight time of the current value
   SAMPLE_HISTORY* pHistory = nullptr;
-  uint32_t* pDimensions = nullptr;  // array nodes: dimension list, owned by the node
+  SYMBOL_DIMENSION* pDimensions = nullptr;  // array nodes: dimension list, owned by the node
   uint32_t RecordOffset = 0;        // byte offset of the value in one HSS record
   uint8_t Leaf = 0;
   uint32_t Size = 0;  // bytes
@@ -105,6 +106,30 @@ struct ACTIVE_SYMBOL {
   uint8_t HexDisplay = 0;  // HEX_* bits
   QWidget* pRowWidgets[ACTIVE_SYMBOL_ROW_WIDGETS] = {};
 };
+
+// One dimension of an array node, in declaration order ("int v[2][3]": 2, then 3). The first
+// record is labelled "Node dimension size", the others "Dimension size sibling".
+struct SYMBOL_DIMENSION {
+  uint32_t Size = 0;
+  SYMBOL_DIMENSION* pNext = nullptr;
+};
+
+// Resets `symbol` to a fresh record: zero-filled, then the defaults (sampled, catch overflow,
+// maximum write 1.0, sampled extremes at the opposite ends of the double range) and every
+// value column in hexadecimal when `int_default_hex` (the IntDefaultHex setting) is on.
+// Does not free anything the record pointed to.
+void ACTSYM_Init(ACTIVE_SYMBOL& symbol, bool int_default_hex);
+// A new record with the defaults of ACTSYM_Init, allocated as a labelled block ("Symbol
+// Node" for tree nodes). Null after the allocation failure was shown. Free with ACTSYM_Free.
+ACTIVE_SYMBOL* ACTSYM_New(const char* label, bool int_default_hex);
+// Frees the record's dimension list and the record (not its children or history). Null is
+// ignored.
+void ACTSYM_Free(ACTIVE_SYMBOL* symbol);
+// Frees the dimension list of `symbol` and clears the pointer and count.
+void ACTSYM_FreeDimensions(ACTIVE_SYMBOL& symbol);
+// Gives `symbol` the defaults of its type id: value and raw type, maximum value, write limits
+// and the default Q-format (use stays off). Type id 0 only sets the ids.
+void ACTSYM_ApplyTypeDefaults(ACTIVE_SYMBOL& symbol, uint32_t type_id);
 
 // One cell of the active symbol list. A cell does not own its record: an ELF symbol's record
 // belongs to the symbol tree, a virtual symbol's record to the list.
