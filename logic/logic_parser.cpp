@@ -12,6 +12,7 @@
 namespace {
 
 constexpr size_t kNone = static_cast<size_t>(-1);
+constexpr uint32_t kNoCode = 0xFFFFFFFFu;
 
 // Nesting depth of the parse running on this thread; bounds recursion on hostile text.
 thread_local int t_depth = 0;
@@ -36,13 +37,13 @@ bool IsComparison(const std::string& t) { return LOGIC_IsWhole(t, LOGIC_MatchCom
 bool IsLogical(const std::string& t) { return LOGIC_IsWhole(t, LOGIC_MatchLogical); }
 bool IsCalcOperator(const std::string& t) { return LOGIC_IsWhole(t, LOGIC_MatchCalcOperator); }
 
-// Binary operator code of a token, or kNone.
+// Binary operator code of a token, or kNoCode.
 uint32_t BinaryCode(const std::string& t) {
   static const char* const kOps[] = {"", "+", "-", "*", "/", "%", "<<", ">>", "", "&", "|", "^"};
   for (uint32_t code = CALC_ADD; code < CALC_COUNT; ++code) {
     if (code != CALC_INVERT && t == kOps[code]) return code;
   }
-  return static_cast<uint32_t>(kNone);
+  return kNoCode;
 }
 
 uint32_t ComparisonCode(const std::string& t) {
@@ -50,14 +51,14 @@ uint32_t ComparisonCode(const std::string& t) {
   for (uint32_t code = 0; code < COND_COUNT; ++code) {
     if (t == kCmp[code]) return code;
   }
-  return static_cast<uint32_t>(kNone);
+  return kNoCode;
 }
 
 uint32_t JunctionCode(const std::string& t) {
   if (t == "&&") return JUNC_AND;
   if (t == "||") return JUNC_OR;
   if (t == "^^") return JUNC_XOR;
-  return static_cast<uint32_t>(kNone);
+  return kNoCode;
 }
 
 void DoesNotBelong(const std::string& t) { SYS_ErrorBoxF("\"%s\" does not belong here!", t.c_str()); }
@@ -432,6 +433,7 @@ CALCULATION_NODE* LOGIC_ParseCalculation(const LOGIC_TokenList& toks, size_t sta
     return ParseUnary(toks, start, end, unary);
   }
   CALCULATION_NODE* tree = left;
+  size_t i = start;  // the first token that may be an operator
   if (tree == nullptr) {
     Operand op;
     const Status st = ParseOperand(toks, start, end, op);
@@ -450,12 +452,11 @@ CALCULATION_NODE* LOGIC_ParseCalculation(const LOGIC_TokenList& toks, size_t sta
       *end = start == 0 ? 0 : start - 1;
       return tree;
     }
+    i = *end + 1;
   } else {
     *end = start == 0 ? 0 : start - 1;
   }
-  for (size_t i = *end + 1; i < toks.size() && BinaryCode(toks[i]) != kNone; i = *end + 1) {
-    if (left != nullptr && i != start) break;  // continuing: the operator must come first
-    left = nullptr;
+  for (; i < toks.size() && BinaryCode(toks[i]) != kNoCode; i = *end + 1) {
     const uint32_t code = BinaryCode(toks[i]);
     if (tree->CalculationType == CALC_NOP && tree->pLeftCalc == nullptr) {
       tree->CalculationType = code;  // the first operand becomes this node's left side
@@ -614,6 +615,7 @@ FORMULA_NODE* LOGIC_ParseFormula(const LOGIC_TokenList& toks, size_t start, size
     return f;
   }
   FORMULA_NODE* tree = left;
+  size_t i = start;  // the first token that may be a logical operator
   if (tree == nullptr) {
     Element el;
     const Status st = ParseElement(toks, start, end, el);
@@ -632,12 +634,13 @@ FORMULA_NODE* LOGIC_ParseFormula(const LOGIC_TokenList& toks, size_t start, size
       *end = start == 0 ? 0 : start - 1;
       return tree;
     }
+    i = *end + 1;
   } else {
     *end = start == 0 ? 0 : start - 1;
   }
-  for (size_t i = *end + 1; i < toks.size(); i = *end + 1) {
+  for (; i < toks.size(); i = *end + 1) {
     const uint32_t code = JunctionCode(toks[i]);
-    if (code == kNone) {
+    if (code == kNoCode) {
       if (toks[i] == ")") break;  // closes an enclosing group; the caller decides
       DoesNotBelong(toks[i]);
       LOGIC_FreeFormula(tree);
