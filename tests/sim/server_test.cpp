@@ -1,0 +1,134 @@
+// The target server (vistro-simtarget) reached through the library over TCP/IP: the target
+// keeps running and keeps its RAM between client connections, keeps its flash across server
+// restarts, and a server that disappears mid-session makes every call fail promptly.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/sim/sim_test_support.h"
+
+namespace {
+
+class TargetServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    api_ = LoadVeltra(error);
+    ASSERT_NE(api_, nullptr) << error;
+    ASSERT_GE(api_->VELTRAARM_ExecCommand("SimDefaults", nullptr, 0), 0);
+    home_ = std::string(VISTRO_BINARY_DIR) + "/test-home/sim_server_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ASSERT_TRUE(server_.Start(home_, error)) << error;
+  }
+  void TearDown() override {
+    if (api_) api_->VELTRAARM_Close();
+    server_.Kill();
+  }
+
+  bool ConnectRemote(bool download) {
+    if (api_->VELTRAARM_SelectIP(server_.Address().c_str(), 0) != 0) return false;
+    return ConnectDemoTarget(*api_, download);
+  }
+
+  VeltraApi* api_ = nullptr;
+  SimServer server_;
+  std::string home_;
+};
+
+TEST_F(TargetServer, HostTextCarriesThePort) {
+  struct Case {
+    std::string host;
+    int port;
+    bool want_open;
+  };
+  const Case cases[] = {
+      {server_.Address(), 0, true},
+      {"  " + server_.Address() + " ", 0, true},
+      {"127.0.0.1", server_.port(), true},
+      {"127.0.0.1:1", server_.port(), true}, // an explicit port argument wins
+      {"127.0.0.1:1", 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.host);
+    ASSERT_EQ(api_->VELTRAARM_SelectIP(c.host.c_str(), c.port), 0);
+    const char* error = api_->VELTRAARM_OpenEx(nullptr, nullptr);
+    EXPECT_EQ(error == nullptr, c.want_open) << (error ? error : "");
+    api_->VELTRAARM_Close();
+  }
+}
+
+TEST_F(TargetServer, TargetKeepsRunningAndKeepsRamBetweenConnections) {
+  ASSERT_TRUE(ConnectRemote(true));
+  const uint32_t tick = DemoSymbol("g_tick_ms");
+  ASSERT_TRUE(WaitFor([&] { return ReadU32(*api_, tick) > 5; }, 5000));
+  const uint32_t motor = DemoSymbol("g_motor");
+  const float setpoint = 1234.0f;
+  ASSERT_EQ(api_->VELTRA_WriteMem(motor, 4, &setpoint), 4);
+  const uint32_t before = ReadU32(*api_, tick);
+  api_->VELTRAARM_Close();
+  SleepMs(50);
+
+  ASSERT_TRUE(ConnectRemote(false));
+  EXPECT_EQ(ReadF32(*api_, motor), setpoint);
+  EXPECT_GE(ReadU32(*api_, tick), before + 40);
+  api_->VELTRAARM_Close();
+
+  // A new server process (a power cycle) starts from the flash image stored before.
+  server_.Kill();
+  std::string error;
+  ASSERT_TRUE(server_.Start(home_, error)) << error;
+  ASSERT_TRUE(ConnectRemote(false));
+  EXPECT_TRUE(WaitFor([&] { return ReadU32(*api_, tick) > 5; }, 5000));
+  EXPECT_EQ(ReadF32(*api_, motor), 0.0f);
+}
+
+TEST_F(TargetServer, HssOverTcpAndServerKilledMidSession) {
+  ASSERT_TRUE(ConnectRemote(true));
+  const VELTRA_HSS_BLOCK blocks[] = {{DemoSymbol("g_counter_u32"), 4, 0, 0}, {0, 0, 0, 0}};
+  ASSERT_EQ(api_->VELTRA_HSS_Start(const_cast<VELTRA_HSS_BLOCK*>(blocks), 1, 10, 1), 0);
+  std::vector<uint8_t> buf(1 << 20);
+  size_t total = 0;
+  uint32_t prev_ts = 0;
+  for (int i = 0; i < 20; ++i) {
+    SleepMs(10);
+    const int n = api_->VELTRA_HSS_Read(buf.data(), uint32_t(buf.size()));
+    ASSERT_GE(n, 0);
+    ASSERT_EQ(n % 8, 0);
+    for (int at = 0; at < n; at += 8) {
+      uint32_t ts;
+      std::memcpy(&ts, buf.data() + at, 4);
+      if (total > 0) {
+        ASSERT_EQ(ts - prev_ts, 10u);
+      }
+      prev_ts = ts;
+      ++total;
+    }
+  }
+  EXPECT_GT(total, 5000u);
+
+  server_.Kill();
+  // Every call now fails, and none waits long.
+  const auto start = std::chrono::steady_clock::now();
+  uint32_t v = 0;
+  EXPECT_LT(api_->VELTRA_HSS_Read(buf.data(), uint32_t(buf.size())), 0);
+  EXPECT_NE(api_->VELTRAARM_ReadMem(blocks[0].addr, 4, &v), 0);
+  EXPECT_LT(api_->VELTRA_WriteMem(blocks[0].addr, 4, &v), 0);
+  EXPECT_NE(api_->VELTRA_IsHalted(), 0);
+  EXPECT_LT(api_->VELTRA_HSS_Stop(), 0);
+  EXPECT_EQ(api_->VELTRAARM_IsOpen(), 0);
+  EXPECT_LT(api_->VELTRA_DownloadFile(DemoElfPath().c_str(), 0), 0);
+  api_->VELTRA_Go();
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(elapsed, std::chrono::seconds(5));
+  // Reconnecting to the dead server fails with a reason.
+  api_->VELTRAARM_Close();
+  ASSERT_EQ(api_->VELTRAARM_SelectIP(server_.Address().c_str(), 0), 0);
+  const char* error = api_->VELTRAARM_OpenEx(nullptr, nullptr);
+  ASSERT_NE(error, nullptr);
+  EXPECT_STRNE(error, "");
+}
+
+}  // namespace
