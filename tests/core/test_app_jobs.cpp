@@ -36,6 +36,8 @@ TEST(AppJobs, InitReadsSettingsAndExitHandsShake) {
   ASSERT_EQ(JOB_Reset(), 0);
   SYS_MsgBoxHandler previous = SYS_SetMsgBoxHandler(CollectBox);
 
+  g_done_calls = 0;
+  g_boxes.clear();
   JOB_BUSY busy{0};
   int owner = 0;
   ASSERT_EQ(APP_Init(0, nullptr, InitDone, &owner, &busy), 0);
