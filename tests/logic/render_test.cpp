@@ -1,6 +1,7 @@
 // Rendering: constants by type and base, placeholders, cast texts and the insertion position.
 #include <limits>
 
+#include "logic/logic_format.h"
 #include "logic/logic_render.h"
 #include "tests/logic/logic_fixture.h"
 
@@ -135,6 +136,32 @@ TEST_F(LogicRender, SymbolShowsTheActiveRecordsName) {
   LOGIC_RenderValue(v, true, nullptr, out);
   EXPECT_EQ(out, "");
   LOGIC_FreeValue(v);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LogicFormat, WatchValueText) {
+  struct Case {
+    uint32_t type;
+    double value;
+    bool hex;
+    const char* want;
+  };
+  const Case cases[] = {
+      {TYPEID_FLOAT, 1.5, false, "1.500000"},   {TYPEID_DOUBLE, -2.25, false, "-2.250000"},
+      {TYPEID_BOOL, 1, false, "true"},          {TYPEID_BOOL, 1, true, "0x1"},
+      {TYPEID_BOOL, 0, true, "0x0"},            {TYPEID_U16, 4660, true, "0x1234"},
+      {TYPEID_U32, 4294967295.0, false, "4294967295"},
+      {TYPEID_I8, -1, false, "-1"},             {TYPEID_I8, -1, true, "0xFFFFFFFF"},
+      {TYPEID_I32, -2147483648.0, false, "-2147483648"},
+      {TYPEID_U64, 1, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.want);
+    EXPECT_EQ(LOGIC_FormatWatchValue(Slot(c.type, c.value), c.type, c.hex), c.want);
+  }
 }
 
 }  // namespace
