@@ -44,11 +44,10 @@ struct ThreadStart {
   std::shared_ptr<EventState> started;  // signalled with the new thread's id
 };
 
+// Notifies under the lock: a waiter that wakes may close the event at once.
 void Signal(EventState& e) {
-  {
-    std::lock_guard<std::mutex> g(e.lock);
-    e.is_signaled = true;
-  }
+  std::lock_guard<std::mutex> g(e.lock);
+  e.is_signaled = true;
   e.changed.notify_all();
 }
 
@@ -143,7 +142,9 @@ SYS_Handle SYS_CreateEvent(bool manual_reset, bool initial_state) {
 void SYS_SetEvent(SYS_Handle event) {
   auto* h = static_cast<HandleObject*>(event);
   if (h == nullptr || h->kind != Kind::kEvent) return;
-  Signal(*h->signal);
+  // Our own reference: the waiter may close its handle as soon as the event is set.
+  std::shared_ptr<EventState> state = h->signal;
+  Signal(*state);
 }
 
 void SYS_ResetEvent(SYS_Handle event) {

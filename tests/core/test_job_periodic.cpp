@@ -78,7 +78,7 @@ TEST_F(JobEngineTest, NewTaskIsDueAtOnce) {
 TEST_F(JobEngineTest, QueuedJobWakesAWorkerWaitingForATask) {
   TaskLog log;
   log.called = SYS_CreateEvent(false, false);
-  JOB_StartPeriodic(MakeTask(&log, 60000));
+  const JOB_TaskId id = JOB_StartPeriodic(MakeTask(&log, 60000));
   ASSERT_EQ(SYS_WaitForObject(log.called, 10000), SYS_WAIT_OBJECT_0);
   // The worker now sleeps until the task is due in a minute; a job must not wait for that.
   JOB_BUSY busy{0};
@@ -87,6 +87,8 @@ TEST_F(JobEngineTest, QueuedJobWakesAWorkerWaitingForATask) {
   ASSERT_TRUE(WaitIdle(busy, 30000));
   EXPECT_LT(SYS_GetTickMs() - start, 30000u);
   EXPECT_EQ(log.calls.load(), 1);
+  JOB_StopPeriodic(id);  // before `log` goes out of scope
+  EXPECT_EQ(ListedTasks(), 0u);
   SYS_CloseHandle(log.called);
 }
 
@@ -152,6 +154,8 @@ TEST_F(JobEngineTest, StopAndStaleIdsLeaveOtherTasksAlone) {
   const int calls = keep.calls.load();
   SYS_Sleep(30);
   EXPECT_GT(keep.calls.load(), calls);  // still running every 5 ms
+  JOB_StopPeriodic(keep_id);
+  EXPECT_EQ(ListedTasks(), 0u);
 }
 
 TEST_F(JobEngineTest, WorkerAddedTaskAndEndOfWorkerFreeTasks) {
