@@ -17,6 +17,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "symbols/active_symbol.h"
@@ -102,3 +104,39 @@ void SYMTREE_ForEach(const ACTIVE_SYMBOL* root, Visit&& visit) {
     }
   }
 }
+
+// Visits every node in tree order with its path: the names from the variable down to the
+// node joined with "."; an array element's name already holds its parent's name, so it
+// replaces the parent's part ("gs.d[1][2]", "pts[3].x", "obj.<Inherited>.base_member").
+// `visit(node, depth, path)`; file nodes (depth 0) get an empty path.
+template <typename Visit>
+void SYMTREE_ForEachPath(const ACTIVE_SYMBOL* root, Visit&& visit) {
+  struct LEVEL {
+    std::string path;
+    size_t prefix = 0;  // length of the path before the node's own name
+  };
+  std::vector<LEVEL> levels;  // index = depth
+  SYMTREE_ForEach(root, [&](const ACTIVE_SYMBOL& node, uint32_t depth) {
+    levels.resize(depth + 1);
+    LEVEL& level = levels[depth];
+    level.path.clear();
+    if (depth > 0) {
+      const LEVEL& up = levels[depth - 1];
+      if (depth == 1) {
+        level.prefix = 0;
+      } else if (node.pParent != nullptr && node.pParent->Array) {
+        level.prefix = up.prefix;
+      } else {
+        level.prefix = up.path.size() + 1;
+      }
+      level.path.assign(up.path, 0, depth == 1 ? 0 : level.prefix);
+      if (level.prefix > level.path.size()) level.path += '.';
+      level.path += node.Name;
+    }
+    visit(node, depth, static_cast<const std::string&>(level.path));
+  });
+}
+
+// The node at `path` (as SYMTREE_ForEachPath gives it; names compared without regard to
+// ASCII case), the first in tree order when several share it, or null.
+const ACTIVE_SYMBOL* SYMTREE_FindPath(const ACTIVE_SYMBOL* root, std::string_view path);

@@ -106,3 +106,13 @@ void SYMTREE_Rematch(const ACTIVE_SYMBOL* root, const ACTIVE_SYMBOL_CELL* previo
   matches.reserve(chosen.size());
   for (const auto& entry : chosen) matches.push_back(entry.second);
 }
+
+const ACTIVE_SYMBOL* SYMTREE_FindPath(const ACTIVE_SYMBOL* root, std::string_view path) {
+  const ACTIVE_SYMBOL* found = nullptr;
+  const std::string wanted(path);
+  // A full walk: paths are not stored, and the tree is searched rarely (command line use).
+  SYMTREE_ForEachPath(root, [&](const ACTIVE_SYMBOL& node, uint32_t depth, const std::string& p) {
+    if (found == nullptr && depth > 0 && EqualNoCase(p.c_str(), wanted.c_str())) found = &node;
+  });
+  return found;
+}

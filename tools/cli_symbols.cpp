@@ -24,31 +24,10 @@ void PrintElfMessage(const ELF_MESSAGE& message, void* /*user*/) {
   std::fputc('\n', stderr);
 }
 
-// A node whose parent is an array (or an intermediate dimension) is an element: its name
-// already holds the parent's name, so it replaces the parent's part of the path.
 void PrintLeaves(const ACTIVE_SYMBOL* root) {
-  struct LEVEL {
-    std::string path;
-    size_t prefix = 0;  // length of the path before the node's own name
-  };
-  std::vector<LEVEL> levels;  // index = depth; 0 is the file node
-  SYMTREE_ForEach(root, [&](const ACTIVE_SYMBOL& node, uint32_t depth) {
-    levels.resize(depth + 1);
-    LEVEL& level = levels[depth];
-    if (depth == 0) return;
-    const LEVEL& up = levels[depth - 1];
-    if (depth == 1) {
-      level.prefix = 0;
-    } else if (node.pParent != nullptr && node.pParent->Array) {
-      level.prefix = up.prefix;  // "gs.d" + "d[1]" -> "gs.d[1]"
-    } else {
-      level.prefix = up.path.size() + 1;
-    }
-    level.path.assign(up.path, 0, depth == 1 ? 0 : level.prefix);
-    if (level.prefix > level.path.size()) level.path += '.';
-    level.path += node.Name;
-    if (!node.Leaf) return;
-    std::printf("%s\t0x%08X\t%u\t%u\t%s\t%s\n", level.path.c_str(), node.Address, node.Size,
+  SYMTREE_ForEachPath(root, [](const ACTIVE_SYMBOL& node, uint32_t depth, const std::string& path) {
+    if (depth == 0 || !node.Leaf) return;
+    std::printf("%s\t0x%08X\t%u\t%u\t%s\t%s\n", path.c_str(), node.Address, node.Size,
                 node.ValueType, node.TypeName, node.SourceFile);
   });
 }
