@@ -185,6 +185,7 @@ int StartHSS(const PROJECT_CONFIG& config) {
   for (ACTIVE_SYMBOL_CELL* cell = MAIN_pActiveSymbols; cell; cell = cell->pNext) {
     ACTIVE_SYMBOL* symbol = cell->pSymbol;
     if (symbol == nullptr || !IsHSSSymbol(*symbol)) continue;
+    if (index == count) break;  // the list cannot grow on this thread; keep the writes inside
     symbol->RecordOffset = offset;
     offset += symbol->Size;
     list.get()[index] = VELTRA_HSS_BLOCK{symbol->Address, symbol->Size, 0, 0};
