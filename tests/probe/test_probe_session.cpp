@@ -314,19 +314,6 @@ TEST_F(ProbeSession, MaximumFrequencyNotice) {
   }
 }
 
-TEST_F(ProbeSession, OldLibraryVersionSkipsTheLimitCheck) {
-  SimCommand("SimDLLVersion = 51099");
-  SimCommand("SimHSSMaxBlocks = 1");
-  SimCommand("SimHSSMaxFreq = 10");
-  SymbolList list;
-  list.Add("a", kRam, 4);
-  list.Add("b", kRam + 4, 4);
-  // No notice and no "only supports": the probe's own HSS start refuses the second block.
-  EXPECT_EQ(Connect(M7Config()), -3);
-  EXPECT_EQ(capture_.TakeTexts(),
-            std::vector<std::string>{"Failed to initialize HSS: Too many variables specified."});
-}
-
 PROJECT_CONFIG g_project;  // the project's record while the store hooks are installed
 int g_stores = 0;
 
@@ -361,21 +348,6 @@ TEST_F(ProbeSession, ExistingSessionNeverClosesTheProbe) {
   ASSERT_EQ(Connect(config), 0);
   PROBE_Disconnect();
   EXPECT_EQ(PROBE_VELTRAARM_IsOpen(), 0);
-}
-
-TEST_F(ProbeSession, JTAGChainSetUp) {
-  // The simulated device accepts JTAG with or without a chain configuration.
-  for (int32_t dr_pre : {-1, 0, 3}) {
-    SCOPED_TRACE(dr_pre);
-    SetUp();
-    PROJECT_CONFIG config = M7Config();
-    config.TargetInterface = PROBE_TIF_JTAG;
-    config.JTAG_DRPre = dr_pre;
-    config.JTAG_IRPre = 5;
-    EXPECT_EQ(Connect(config), 0);
-    EXPECT_TRUE(capture_.TakeTexts().empty());
-    TearDown();
-  }
 }
 
 }  // namespace
