@@ -4,6 +4,9 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "platform/sys_memory.h"
 #include "platform/sys_msgbox.h"
@@ -19,6 +22,9 @@ struct BUILD_CONTEXT {
   const SYMTREE_OPTIONS* options = nullptr;
   uint64_t node_count = 0;
   bool truncated = false;
+  // Nodes of static data members: their address is their own, not an offset in the object,
+  // so copies of an element keep it.
+  std::unordered_set<const ACTIVE_SYMBOL*> fixed_address;
 };
 
 // What one node is built from.
@@ -161,6 +167,58 @@ struct ELEMENT_TYPE {
   uint64_t size = 0;
 };
 
+// Copies one node for CloneSubtree: same fields, own links and dimension list, shifted
+// address.
+void CopyNode(BUILD_CONTEXT& ctx, const ACTIVE_SYMBOL& src, ACTIVE_SYMBOL& dst,
+              ACTIVE_SYMBOL* parent, int64_t delta) {
+  dst = src;
+  dst.pFirstChild = nullptr;
+  dst.pNextSibling = nullptr;
+  dst.pParent = parent;
+  dst.pDimensions = nullptr;
+  if (ctx.fixed_address.count(&src) != 0) {
+    ctx.fixed_address.insert(&dst);
+  } else {
+    dst.Address = uint32_t(int64_t(src.Address) + delta);
+  }
+  SYMBOL_DIMENSION* last = nullptr;
+  for (const SYMBOL_DIMENSION* d = src.pDimensions; d != nullptr; d = d->pNext) {
+    void* area = SYS_Alloc(sizeof(SYMBOL_DIMENSION),
+                           last == nullptr ? "Node dimension size" : "Dimension size sibling");
+    if (area == nullptr) break;
+    SYMBOL_DIMENSION* copy = new (area) SYMBOL_DIMENSION{d->Size, nullptr};
+    if (last == nullptr) {
+      dst.pDimensions = copy;
+    } else {
+      last->pNext = copy;
+    }
+    last = copy;
+  }
+}
+
+// A copy of the subtree at `src` under `parent`, every address moved by `delta`. Without
+// recursion; a node that cannot be created ends the copy (the part made stays linked).
+ACTIVE_SYMBOL* CloneSubtree(BUILD_CONTEXT& ctx, const ACTIVE_SYMBOL& src, ACTIVE_SYMBOL* parent,
+                            int64_t delta) {
+  ACTIVE_SYMBOL* root = NewNode(ctx);
+  if (root == nullptr) return nullptr;
+  CopyNode(ctx, src, *root, parent, delta);
+  std::vector<std::pair<const ACTIVE_SYMBOL*, ACTIVE_SYMBOL*>> pending{{&src, root}};
+  while (!pending.empty()) {
+    auto [from, to] = pending.back();
+    pending.pop_back();
+    ACTIVE_SYMBOL* last = nullptr;
+    for (const ACTIVE_SYMBOL* c = from->pFirstChild; c != nullptr; c = c->pNextSibling) {
+      ACTIVE_SYMBOL* copy = NewNode(ctx);
+      if (copy == nullptr) return root;
+      CopyNode(ctx, *c, *copy, to, delta);
+      last = SYMTREE_AppendChild(*to, last, copy);
+      pending.emplace_back(c, copy);
+    }
+  }
+  return root;
+}
+
 // Creates the elements of dimension `k` under `array`: intermediate nodes for all but the
 // last dimension, element nodes built from the element type for the last.
 void ExpandArray(BUILD_CONTEXT& ctx, ACTIVE_SYMBOL& array, const DWARF_ARRAY_SHAPE& shape,
@@ -172,13 +230,26 @@ void ExpandArray(BUILD_CONTEXT& ctx, ACTIVE_SYMBOL& array, const DWARF_ARRAY_SHA
   const std::string inner_type = is_last ? std::string() : StripFirstDimension(array.TypeName);
   const std::string base_name(array.Name);
   ACTIVE_SYMBOL* last = nullptr;
+  const ACTIVE_SYMBOL* first_element = nullptr;  // model for the elements after it
   for (uint64_t i = 0; i < shape.dims[k]; ++i) {
-    ACTIVE_SYMBOL* e = NewNode(ctx);
+    const uint32_t address = uint32_t(array.Address + SaturatingMul(i, stride));
+    ACTIVE_SYMBOL* e = nullptr;
+    if (first_element != nullptr) {
+      // Every element of the last dimension has the first element's subtree at another
+      // address; copying it spares the debug information queries per element.
+      e = CloneSubtree(ctx, *first_element, &array, int64_t(address) - first_element->Address);
+      if (e == nullptr) return;
+      last = SYMTREE_AppendChild(array, last, e);
+      SetText(e->Name, sizeof e->Name, base_name + "[" + std::to_string(i) + "]");
+      if (ctx.truncated) return;
+      continue;
+    }
+    e = NewNode(ctx);
     if (e == nullptr) return;
     last = SYMTREE_AppendChild(array, last, e);
     SetText(e->Name, sizeof e->Name, base_name + "[" + std::to_string(i) + "]");
     e->pParent = &array;
-    e->Address = uint32_t(array.Address + SaturatingMul(i, stride));
+    e->Address = address;
     if (!is_last) {
       e->Array = 1;
       e->Tag = DWARF_TAG_ARRAY;
@@ -196,6 +267,9 @@ void ExpandArray(BUILD_CONTEXT& ctx, ACTIVE_SYMBOL& array, const DWARF_ARRAY_SHA
       in.nesting = nesting + 1;
       in.is_element = true;
       BuildNode(ctx, in, *e);
+      // The names inside an element that is itself an array derive from the element's
+      // name, so such elements are built one by one.
+      if (e->Tag != DWARF_TAG_ARRAY && !ctx.truncated) first_element = e;
     }
   }
 }
@@ -214,6 +288,7 @@ void BuildNode(BUILD_CONTEXT& ctx, const NODE_INPUT& in, ACTIVE_SYMBOL& node) {
   if (!in.is_element) {
     SetText(node.Name, sizeof node.Name, DWARF_GetName(s));
     node.Address = uint32_t(in.is_static_member ? in.static_address : LOC_GetTargetAddress(s));
+    if (in.is_static_member) ctx.fixed_address.insert(&node);
   }
   SetText(node.TypeName, sizeof node.TypeName, DWARF_GetTypeName(s));
   if (in.parent == nullptr) SetText(node.SourceFile, sizeof node.SourceFile, DWARF_GetSourceFile(s));
