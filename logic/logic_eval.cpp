@@ -79,7 +79,9 @@ uint32_t CheckFormulaSide(FORMULA_NODE* sub, CONDITION_NODE* cond) {
 
 }  // namespace
 
-void LOGIC_SetRunMode(bool is_run_mode) { g_run_mode.store(is_run_mode, std::memory_order_relaxed); }
+void LOGIC_SetRunMode(bool is_run_mode) {
+  g_run_mode.store(is_run_mode, std::memory_order_relaxed);
+}
 
 bool LOGIC_IsRunMode() { return g_run_mode.load(std::memory_order_relaxed); }
 
@@ -193,12 +195,18 @@ bool LOGIC_EvalFormula(FORMULA_NODE* f) {
   if (f == nullptr) return false;
   const bool left = FormulaSide(f->pLeftFormula, f->pLeftCondition);
   switch (f->JunctionType) {
-    case JUNC_NONE: return left;
-    case JUNC_NOT: return !left;
-    case JUNC_AND: return left && FormulaSide(f->pRightFormula, f->pRightCondition);
-    case JUNC_OR: return left || FormulaSide(f->pRightFormula, f->pRightCondition);
-    case JUNC_XOR: return left != FormulaSide(f->pRightFormula, f->pRightCondition);
-    default: return false;
+    case JUNC_NONE:
+      return left;
+    case JUNC_NOT:
+      return !left;
+    case JUNC_AND:
+      return left && FormulaSide(f->pRightFormula, f->pRightCondition);
+    case JUNC_OR:
+      return left || FormulaSide(f->pRightFormula, f->pRightCondition);
+    case JUNC_XOR:
+      return left != FormulaSide(f->pRightFormula, f->pRightCondition);
+    default:
+      return false;
   }
 }
 

@@ -9,7 +9,8 @@ std::string LOGIC_FormatWatchValue(const VALUE_SLOT& v, uint32_t type, bool hex)
   std::to_chars_result r{buf, std::errc()};
   switch (type) {
     case TYPEID_FLOAT:
-      r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v.f32), std::chars_format::fixed, 6);
+      r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v.f32), std::chars_format::fixed,
+                        6);
       break;
     case TYPEID_DOUBLE:
       r = std::to_chars(buf, buf + sizeof buf, v.f64, std::chars_format::fixed, 6);

@@ -61,7 +61,9 @@ uint32_t JunctionCode(const std::string& t) {
   return kNoCode;
 }
 
-void DoesNotBelong(const std::string& t) { SYS_ErrorBoxF("\"%s\" does not belong here!", t.c_str()); }
+void DoesNotBelong(const std::string& t) {
+  SYS_ErrorBoxF("\"%s\" does not belong here!", t.c_str());
+}
 
 // ---- Operands --------------------------------------------------------------------------------
 
@@ -147,8 +149,17 @@ VALUE_NODE* ParseNumber(const std::string& t) {
   uint64_t u = 0;
   const bool prefixed = base != BASE_DECIMAL;
   uint32_t type = 0;
-  if (ParseDigits(digits, radix, u) && u <= static_cast<uint64_t>(INT64_MAX)) {
+  const bool fits = ParseDigits(digits, radix, u);
+  if (fits && u <= static_cast<uint64_t>(INT64_MAX)) {
     type = LOGIC_TypeIntegerLiteral(&slot, static_cast<int64_t>(u), prefixed);
+  } else if (fits && prefixed) {
+    SYS_ErrorBoxF(
+        "%llu is too big for all supported integer types.\nRemove \"0b\" or \"0x\" prefix to "
+        "allow Vistro to convert it to floating point number",
+        static_cast<unsigned long long>(u));
+  } else if (fits) {
+    SYS_WarningBoxF("%llu is too big for all supported integer types.",
+                    static_cast<unsigned long long>(u));
   } else if (prefixed) {  // beyond 64 bits: quote the text as written
     SYS_ErrorBoxF(
         "%s is too big for all supported integer types.\nRemove \"0b\" or \"0x\" prefix to "
@@ -186,7 +197,7 @@ CALCULATION_NODE* ParseUnary(const LOGIC_TokenList& toks, size_t start, size_t* 
   Operand op;
   const Status st = ParseOperand(toks, start, end, op);
   if (st == Status::kError) return nullptr;
-  if (st == Status::kMissing) *end = start - 1;
+  if (st == Status::kMissing) *end = start == 0 ? 0 : start - 1;
   if (unary == UNARY_MINUS && op.value != nullptr && op.value->pConstant != nullptr &&
       op.value->pSymbol == nullptr &&
       (LOGIC_IsRealType(op.value->DataType) || LOGIC_IsIntegerType(op.value->DataType))) {
@@ -196,7 +207,9 @@ CALCULATION_NODE* ParseUnary(const LOGIC_TokenList& toks, size_t start, size_t* 
     }
     unary = UNARY_PLUS;
   }
-  const uint32_t code = unary == UNARY_MINUS ? CALC_SUB : unary == UNARY_INVERT ? CALC_INVERT : CALC_NOP;
+  const uint32_t code = unary == UNARY_MINUS    ? CALC_SUB
+                        : unary == UNARY_INVERT ? CALC_INVERT
+                                                : CALC_NOP;
   if (code == CALC_NOP && op.calc != nullptr) return op.calc;
   CALCULATION_NODE* node = LOGIC_NewCalculationNode(code);
   if (node == nullptr) {
@@ -378,16 +391,29 @@ uint32_t LOGIC_TypeIntegerLiteral(VALUE_SLOT* slot, int64_t value, bool prefixed
           "allow Vistro to convert it to floating point number",
           static_cast<long long>(value));
     } else {
-      SYS_WarningBoxF("%lld is too big for all supported integer types.", static_cast<long long>(value));
+      SYS_WarningBoxF("%lld is too big for all supported integer types.",
+                      static_cast<long long>(value));
     }
   } else {
     switch (type) {
-      case TYPEID_U8: s.u8 = static_cast<uint8_t>(value); break;
-      case TYPEID_I8: s.i8 = static_cast<int8_t>(value); break;
-      case TYPEID_U16: s.u16 = static_cast<uint16_t>(value); break;
-      case TYPEID_I16: s.i16 = static_cast<int16_t>(value); break;
-      case TYPEID_U32: s.u32 = static_cast<uint32_t>(value); break;
-      default: s.i32 = static_cast<int32_t>(value); break;
+      case TYPEID_U8:
+        s.u8 = static_cast<uint8_t>(value);
+        break;
+      case TYPEID_I8:
+        s.i8 = static_cast<int8_t>(value);
+        break;
+      case TYPEID_U16:
+        s.u16 = static_cast<uint16_t>(value);
+        break;
+      case TYPEID_I16:
+        s.i16 = static_cast<int16_t>(value);
+        break;
+      case TYPEID_U32:
+        s.u32 = static_cast<uint32_t>(value);
+        break;
+      default:
+        s.i32 = static_cast<int32_t>(value);
+        break;
     }
   }
   if (slot != nullptr) *slot = s;
@@ -429,7 +455,6 @@ CALCULATION_NODE* LOGIC_ParseCalculation(const LOGIC_TokenList& toks, size_t sta
   }
   if (unary != UNARY_NONE) {
     LOGIC_FreeCalculation(left);  // a unary operand has no left part
-    if (start == 0) return nullptr;
     return ParseUnary(toks, start, end, unary);
   }
   CALCULATION_NODE* tree = left;

@@ -68,9 +68,14 @@ void LOGIC_RenderConstant(const VALUE_SLOT& v, uint32_t type, uint32_t base, std
       AppendFixed2(static_cast<double>(v.f32), out);
       out += 'f';
       return;
-    case TYPEID_DOUBLE: AppendFixed2(v.f64, out); return;
-    case TYPEID_BOOL: out += v.u8 != 0 ? "true" : "false"; return;
-    default: break;
+    case TYPEID_DOUBLE:
+      AppendFixed2(v.f64, out);
+      return;
+    case TYPEID_BOOL:
+      out += v.u8 != 0 ? "true" : "false";
+      return;
+    default:
+      break;
   }
   if (!LOGIC_IsIntegerType(type)) return;
   const int64_t n = LOGIC_ReadInteger(v, type);
@@ -82,7 +87,8 @@ void LOGIC_RenderConstant(const VALUE_SLOT& v, uint32_t type, uint32_t base, std
   }
 }
 
-void LOGIC_RenderValue(const VALUE_NODE* value, bool placeholders, int* position, std::string& out) {
+void LOGIC_RenderValue(const VALUE_NODE* value, bool placeholders, int* position,
+                       std::string& out) {
   if (value == nullptr) {
     EmptySlot(placeholders, position, out);
     return;
@@ -94,7 +100,8 @@ void LOGIC_RenderValue(const VALUE_NODE* value, bool placeholders, int* position
     return;
   }
   if (value->pConstant == nullptr) return;
-  if (placeholders && LOGIC_IsIntegerType(value->DataType)) out += LOGIC_TypeCastText(value->DataType);
+  if (placeholders && LOGIC_IsIntegerType(value->DataType))
+    out += LOGIC_TypeCastText(value->DataType);
   LOGIC_RenderConstant(*value->pConstant, value->DataType, value->BaseToDisplayIn, out);
 }
 
@@ -134,7 +141,8 @@ void LOGIC_RenderCondition(const CONDITION_NODE* cond, bool placeholders, int* p
   out += ')';
 }
 
-void LOGIC_RenderFormula(const FORMULA_NODE* f, bool placeholders, int* position, std::string& out) {
+void LOGIC_RenderFormula(const FORMULA_NODE* f, bool placeholders, int* position,
+                         std::string& out) {
   if (f == nullptr) {
     EmptySlot(placeholders, position, out);
     return;
@@ -147,10 +155,11 @@ void LOGIC_RenderFormula(const FORMULA_NODE* f, bool placeholders, int* position
       out += '!';
       RenderFormulaSide(f->pLeftFormula, f->pLeftCondition, placeholders, position, out);
       return;
-    default: break;
+    default:
+      break;
   }
-  const char* op = f->JunctionType == JUNC_AND  ? "  &&  "
-                   : f->JunctionType == JUNC_OR ? "  ||  "
+  const char* op = f->JunctionType == JUNC_AND   ? "  &&  "
+                   : f->JunctionType == JUNC_OR  ? "  ||  "
                    : f->JunctionType == JUNC_XOR ? "  ^^  "
                                                  : "  ?  ";
   out += '(';

@@ -105,9 +105,18 @@ size_t LOGIC_MatchCalcOperator(std::string_view s, size_t i) {
   const char c = At(s, i);
   if ((c == '<' || c == '>') && At(s, i + 1) == c) return 2;
   switch (c) {
-    case '+': case '-': case '*': case '/': case '%': case '&': case '|': case '^': case '~':
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '%':
+    case '&':
+    case '|':
+    case '^':
+    case '~':
       return 1;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 

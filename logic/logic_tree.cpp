@@ -164,7 +164,9 @@ CALCULATION_NODE* NewConstantCalc(uint32_t type, bool unit) {
 
 }  // namespace
 
-CALCULATION_NODE* LOGIC_NewConstantCalculation(uint32_t type) { return NewConstantCalc(type, false); }
+CALCULATION_NODE* LOGIC_NewConstantCalculation(uint32_t type) {
+  return NewConstantCalc(type, false);
+}
 
 CALCULATION_NODE* LOGIC_NewUnitCalculation(uint32_t type) { return NewConstantCalc(type, true); }
 
@@ -299,7 +301,8 @@ bool LOGIC_CalculationEquals(const CALCULATION_NODE* a, const CALCULATION_NODE* 
 
 bool LOGIC_ConditionEquals(const CONDITION_NODE* a, const CONDITION_NODE* b) {
   if (a == nullptr || b == nullptr) return a == b;
-  return a->ConditionType == b->ConditionType && LOGIC_CalculationEquals(a->pLeftCalc, b->pLeftCalc) &&
+  return a->ConditionType == b->ConditionType &&
+         LOGIC_CalculationEquals(a->pLeftCalc, b->pLeftCalc) &&
          LOGIC_CalculationEquals(a->pRightCalc, b->pRightCalc);
 }
 
@@ -346,8 +349,8 @@ bool LOGIC_CalculationUsesSymbol(const CALCULATION_NODE* calc, const ACTIVE_SYMB
 namespace {
 
 bool ConditionUses(const CONDITION_NODE* c, const ACTIVE_SYMBOL* s) {
-  return c != nullptr &&
-         (LOGIC_CalculationUsesSymbol(c->pLeftCalc, s) || LOGIC_CalculationUsesSymbol(c->pRightCalc, s));
+  return c != nullptr && (LOGIC_CalculationUsesSymbol(c->pLeftCalc, s) ||
+                          LOGIC_CalculationUsesSymbol(c->pRightCalc, s));
 }
 
 }  // namespace
@@ -464,7 +467,8 @@ void NormalizeFormulaNode(FORMULA_NODE* f) {
 void LOGIC_NormalizeCalculation(CALCULATION_NODE** root) {
   if (root == nullptr) return;
   // A no-operation root over a sub-calculation gives way to that sub-calculation.
-  while (*root != nullptr && (*root)->CalculationType == CALC_NOP && (*root)->pLeftCalc != nullptr) {
+  while (*root != nullptr && (*root)->CalculationType == CALC_NOP &&
+         (*root)->pLeftCalc != nullptr) {
     CALCULATION_NODE* old = *root;
     *root = old->pLeftCalc;
     old->pLeftCalc = nullptr;
@@ -475,7 +479,8 @@ void LOGIC_NormalizeCalculation(CALCULATION_NODE** root) {
 
 void LOGIC_NormalizeFormula(FORMULA_NODE** root) {
   if (root == nullptr) return;
-  while (*root != nullptr && (*root)->JunctionType == JUNC_NONE && (*root)->pLeftFormula != nullptr) {
+  while (*root != nullptr && (*root)->JunctionType == JUNC_NONE &&
+         (*root)->pLeftFormula != nullptr) {
     FORMULA_NODE* old = *root;
     *root = old->pLeftFormula;
     old->pLeftFormula = nullptr;

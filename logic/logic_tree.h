@@ -67,7 +67,9 @@ struct FORMULA_NODE {
   CONDITION_NODE* pRightCondition = nullptr;
 };
 
-inline bool LOGIC_IsUnaryCalculation(uint32_t code) { return code == CALC_NOP || code == CALC_INVERT; }
+inline bool LOGIC_IsUnaryCalculation(uint32_t code) {
+  return code == CALC_NOP || code == CALC_INVERT;
+}
 inline bool LOGIC_IsUnaryJunction(uint32_t code) { return code == JUNC_NONE || code == JUNC_NOT; }
 
 // ---- Symbol identities --------------------------------------------------------------------

@@ -9,16 +9,26 @@ namespace {
 // Returns the table index, or -1.
 int TypeIndex(uint32_t type) {
   switch (type) {
-    case TYPEID_FLOAT: return 0;
-    case TYPEID_DOUBLE: return 1;
-    case TYPEID_BOOL: return 2;
-    case TYPEID_U8: return 3;
-    case TYPEID_U16: return 4;
-    case TYPEID_U32: return 5;
-    case TYPEID_I8: return 6;
-    case TYPEID_I16: return 7;
-    case TYPEID_I32: return 8;
-    default: return -1;
+    case TYPEID_FLOAT:
+      return 0;
+    case TYPEID_DOUBLE:
+      return 1;
+    case TYPEID_BOOL:
+      return 2;
+    case TYPEID_U8:
+      return 3;
+    case TYPEID_U16:
+      return 4;
+    case TYPEID_U32:
+      return 5;
+    case TYPEID_I8:
+      return 6;
+    case TYPEID_I16:
+      return 7;
+    case TYPEID_I32:
+      return 8;
+    default:
+      return -1;
   }
 }
 
@@ -58,26 +68,62 @@ double ReadReal(const VALUE_SLOT& s, uint32_t type) {
 void StoreInteger(VALUE_SLOT& s, uint32_t type, int64_t v) {
   s.raw = 0;
   switch (type) {
-    case TYPEID_BOOL: s.u8 = v != 0 ? 1 : 0; break;
-    case TYPEID_U8: s.u8 = static_cast<uint8_t>(v); break;
-    case TYPEID_I8: s.i8 = static_cast<int8_t>(v); break;
-    case TYPEID_U16: s.u16 = static_cast<uint16_t>(v); break;
-    case TYPEID_I16: s.i16 = static_cast<int16_t>(v); break;
-    case TYPEID_U32: s.u32 = static_cast<uint32_t>(v); break;
-    case TYPEID_I32: s.i32 = static_cast<int32_t>(v); break;
-    default: break;
+    case TYPEID_BOOL:
+      s.u8 = v != 0 ? 1 : 0;
+      break;
+    case TYPEID_U8:
+      s.u8 = static_cast<uint8_t>(v);
+      break;
+    case TYPEID_I8:
+      s.i8 = static_cast<int8_t>(v);
+      break;
+    case TYPEID_U16:
+      s.u16 = static_cast<uint16_t>(v);
+      break;
+    case TYPEID_I16:
+      s.i16 = static_cast<int16_t>(v);
+      break;
+    case TYPEID_U32:
+      s.u32 = static_cast<uint32_t>(v);
+      break;
+    case TYPEID_I32:
+      s.i32 = static_cast<int32_t>(v);
+      break;
+    default:
+      break;
   }
 }
 
 void TypeRange(uint32_t type, int64_t& lo, int64_t& hi) {
   switch (type) {
-    case TYPEID_U8: lo = 0; hi = 255; break;
-    case TYPEID_U16: lo = 0; hi = 65535; break;
-    case TYPEID_U32: lo = 0; hi = 4294967295LL; break;
-    case TYPEID_I8: lo = -128; hi = 127; break;
-    case TYPEID_I16: lo = -32768; hi = 32767; break;
-    case TYPEID_I32: lo = INT32_MIN; hi = INT32_MAX; break;
-    default: lo = 0; hi = 0; break;
+    case TYPEID_U8:
+      lo = 0;
+      hi = 255;
+      break;
+    case TYPEID_U16:
+      lo = 0;
+      hi = 65535;
+      break;
+    case TYPEID_U32:
+      lo = 0;
+      hi = 4294967295LL;
+      break;
+    case TYPEID_I8:
+      lo = -128;
+      hi = 127;
+      break;
+    case TYPEID_I16:
+      lo = -32768;
+      hi = 32767;
+      break;
+    case TYPEID_I32:
+      lo = INT32_MIN;
+      hi = INT32_MAX;
+      break;
+    default:
+      lo = 0;
+      hi = 0;
+      break;
   }
 }
 
@@ -136,11 +182,21 @@ bool LOGIC_IsRealType(uint32_t type) { return type == TYPEID_FLOAT || type == TY
 
 uint32_t LOGIC_TypeWidth(uint32_t type) {
   switch (type) {
-    case TYPEID_BOOL: case TYPEID_U8: case TYPEID_I8: return 1;
-    case TYPEID_U16: case TYPEID_I16: return 2;
-    case TYPEID_FLOAT: case TYPEID_U32: case TYPEID_I32: return 4;
-    case TYPEID_DOUBLE: return 8;
-    default: return 0;
+    case TYPEID_BOOL:
+    case TYPEID_U8:
+    case TYPEID_I8:
+      return 1;
+    case TYPEID_U16:
+    case TYPEID_I16:
+      return 2;
+    case TYPEID_FLOAT:
+    case TYPEID_U32:
+    case TYPEID_I32:
+      return 4;
+    case TYPEID_DOUBLE:
+      return 8;
+    default:
+      return 0;
   }
 }
 
@@ -160,14 +216,22 @@ const char* LOGIC_TypeCastText(uint32_t type) {
 
 int64_t LOGIC_ReadInteger(const VALUE_SLOT& s, uint32_t type) {
   switch (type) {
-    case TYPEID_BOOL: return s.u8 != 0 ? 1 : 0;
-    case TYPEID_U8: return s.u8;
-    case TYPEID_I8: return s.i8;
-    case TYPEID_U16: return s.u16;
-    case TYPEID_I16: return s.i16;
-    case TYPEID_U32: return s.u32;
-    case TYPEID_I32: return s.i32;
-    default: return 0;
+    case TYPEID_BOOL:
+      return s.u8 != 0 ? 1 : 0;
+    case TYPEID_U8:
+      return s.u8;
+    case TYPEID_I8:
+      return s.i8;
+    case TYPEID_U16:
+      return s.u16;
+    case TYPEID_I16:
+      return s.i16;
+    case TYPEID_U32:
+      return s.u32;
+    case TYPEID_I32:
+      return s.i32;
+    default:
+      return 0;
   }
 }
 
@@ -188,11 +252,21 @@ void LOGIC_ConvertValue(VALUE_SLOT* slot, uint32_t from, uint32_t to) {
   if (LOGIC_IsRealType(from)) {
     const double v = ReadReal(s, from);
     switch (to) {
-      case TYPEID_FLOAT: out.f32 = static_cast<float>(v); break;
-      case TYPEID_DOUBLE: out.f64 = v; break;
-      case TYPEID_BOOL: out.u8 = v == 0.0 ? 0 : 1; break;  // NaN gives 1
-      case TYPEID_U32: StoreInteger(out, to, TruncI64(v)); break;
-      default: StoreInteger(out, to, TruncI32(v)); break;
+      case TYPEID_FLOAT:
+        out.f32 = static_cast<float>(v);
+        break;
+      case TYPEID_DOUBLE:
+        out.f64 = v;
+        break;
+      case TYPEID_BOOL:
+        out.u8 = v == 0.0 ? 0 : 1;
+        break;  // NaN gives 1
+      case TYPEID_U32:
+        StoreInteger(out, to, TruncI64(v));
+        break;
+      default:
+        StoreInteger(out, to, TruncI32(v));
+        break;
     }
   } else {
     // bool and integers: the value at the source width, extended by the source's sign.
@@ -200,9 +274,15 @@ void LOGIC_ConvertValue(VALUE_SLOT* slot, uint32_t from, uint32_t to) {
     // table's "keep") both amount to storing that value at the target width.
     const int64_t v = LOGIC_ReadInteger(s, from);
     switch (to) {
-      case TYPEID_FLOAT: out.f32 = static_cast<float>(v); break;
-      case TYPEID_DOUBLE: out.f64 = static_cast<double>(v); break;
-      default: StoreInteger(out, to, v); break;
+      case TYPEID_FLOAT:
+        out.f32 = static_cast<float>(v);
+        break;
+      case TYPEID_DOUBLE:
+        out.f64 = static_cast<double>(v);
+        break;
+      default:
+        StoreInteger(out, to, v);
+        break;
     }
   }
   s = out;
@@ -288,8 +368,7 @@ void LOGIC_ShiftLeft(const VALUE_SLOT* lp, const VALUE_SLOT* rp, uint32_t type, 
   *res = out;
 }
 
-void LOGIC_ShiftRight(const VALUE_SLOT* lp, const VALUE_SLOT* rp, uint32_t type,
-                      VALUE_SLOT* res) {
+void LOGIC_ShiftRight(const VALUE_SLOT* lp, const VALUE_SLOT* rp, uint32_t type, VALUE_SLOT* res) {
   if (res == nullptr) return;
   VALUE_SLOT out{};
   if (LOGIC_IsIntegerType(type)) {
@@ -362,18 +441,42 @@ void LOGIC_Apply(uint32_t op, const VALUE_SLOT* l, const VALUE_SLOT* r, uint32_t
       *res = out;
       break;
     }
-    case CALC_ADD: LOGIC_Add(l, r, type, res, saturate); break;
-    case CALC_SUB: LOGIC_Subtract(l, r, type, res, saturate); break;
-    case CALC_MUL: LOGIC_Multiply(l, r, type, res, saturate); break;
-    case CALC_DIV: LOGIC_Divide(l, r, type, res); break;
-    case CALC_MOD: LOGIC_Modulo(l, r, type, res); break;
-    case CALC_SHL: LOGIC_ShiftLeft(l, r, type, res); break;
-    case CALC_SHR: LOGIC_ShiftRight(l, r, type, res); break;
-    case CALC_INVERT: LOGIC_Invert(l, type, res); break;
-    case CALC_AND: LOGIC_And(l, r, type, res); break;
-    case CALC_OR: LOGIC_Or(l, r, type, res); break;
-    case CALC_XOR: LOGIC_Xor(l, r, type, res); break;
-    default: res->raw = 0; break;
+    case CALC_ADD:
+      LOGIC_Add(l, r, type, res, saturate);
+      break;
+    case CALC_SUB:
+      LOGIC_Subtract(l, r, type, res, saturate);
+      break;
+    case CALC_MUL:
+      LOGIC_Multiply(l, r, type, res, saturate);
+      break;
+    case CALC_DIV:
+      LOGIC_Divide(l, r, type, res);
+      break;
+    case CALC_MOD:
+      LOGIC_Modulo(l, r, type, res);
+      break;
+    case CALC_SHL:
+      LOGIC_ShiftLeft(l, r, type, res);
+      break;
+    case CALC_SHR:
+      LOGIC_ShiftRight(l, r, type, res);
+      break;
+    case CALC_INVERT:
+      LOGIC_Invert(l, type, res);
+      break;
+    case CALC_AND:
+      LOGIC_And(l, r, type, res);
+      break;
+    case CALC_OR:
+      LOGIC_Or(l, r, type, res);
+      break;
+    case CALC_XOR:
+      LOGIC_Xor(l, r, type, res);
+      break;
+    default:
+      res->raw = 0;
+      break;
   }
 }
 
@@ -390,12 +493,18 @@ bool LOGIC_Compare(uint32_t cond, const VALUE_SLOT* lp, uint32_t left_type, cons
     const double a = ReadReal(l, type);
     const double b = ReadReal(r, type);
     switch (cond) {
-      case COND_EQ: return a == b;
-      case COND_NE: return !(a == b);
-      case COND_LT: return a < b;
-      case COND_LE: return a <= b;
-      case COND_GT: return a > b;
-      default: return a >= b;
+      case COND_EQ:
+        return a == b;
+      case COND_NE:
+        return !(a == b);
+      case COND_LT:
+        return a < b;
+      case COND_LE:
+        return a <= b;
+      case COND_GT:
+        return a > b;
+      default:
+        return a >= b;
     }
   }
   // Integers and bool: read at the width, signed types sign-extended, so one 64-bit
@@ -407,11 +516,17 @@ bool LOGIC_Compare(uint32_t cond, const VALUE_SLOT* lp, uint32_t left_type, cons
     b = r.u8;
   }
   switch (cond) {
-    case COND_EQ: return a == b;
-    case COND_NE: return a != b;
-    case COND_LT: return a < b;
-    case COND_LE: return a <= b;
-    case COND_GT: return a > b;
-    default: return a >= b;
+    case COND_EQ:
+      return a == b;
+    case COND_NE:
+      return a != b;
+    case COND_LT:
+      return a < b;
+    case COND_LE:
+      return a <= b;
+    case COND_GT:
+      return a > b;
+    default:
+      return a >= b;
   }
 }

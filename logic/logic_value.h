@@ -36,15 +36,24 @@ constexpr uint32_t COND_GE = 5;
 constexpr uint32_t COND_COUNT = 6;
 
 // Check flags: a bit set returned by tree checks and evaluations; 0 means valid.
-constexpr uint32_t CHECK_MISSING_FORMULA = 1; // a formula side has neither a sub-formula nor a condition
-constexpr uint32_t CHECK_MISSING_CONDITION = 2; // a condition side has no calculation
-constexpr uint32_t CHECK_MISSING_OPERAND = 4; // a calculation side has neither a sub-calculation nor a value
-constexpr uint32_t CHECK_EMPTY_VALUE = 8; // a value is neither a symbol reference nor a constant
-constexpr uint32_t CHECK_BOOL_ARITHMETIC = 16; // +, -, *, /, %, << or >> on bool
-constexpr uint32_t CHECK_REAL_BITWISE = 32; // %, shifts or bitwise operations on float or double
-constexpr uint32_t CHECK_DIVISION_BY_ZERO = 64; // division or modulo by zero
-constexpr uint32_t CHECK_UNKNOWN_SYMBOL = 128; // a value refers to a symbol that is not active
-constexpr uint32_t CHECK_UNSUPPORTED_TYPE = 256; // an operand or common type the engine does not support
+// 1: a formula side has neither a sub-formula nor a condition.
+// 2: a condition side has no calculation.
+// 4: a calculation side has neither a sub-calculation nor a value.
+// 8: a value is neither a symbol reference nor a constant.
+// 16: +, -, *, /, %, << or >> on bool.
+// 32: %, shifts or bitwise operations on float or double.
+// 64: division or modulo by zero.
+// 128: a value refers to a symbol that is not active.
+// 256: an operand or common type the engine does not support.
+constexpr uint32_t CHECK_MISSING_FORMULA = 1;
+constexpr uint32_t CHECK_MISSING_CONDITION = 2;
+constexpr uint32_t CHECK_MISSING_OPERAND = 4;
+constexpr uint32_t CHECK_EMPTY_VALUE = 8;
+constexpr uint32_t CHECK_BOOL_ARITHMETIC = 16;
+constexpr uint32_t CHECK_REAL_BITWISE = 32;
+constexpr uint32_t CHECK_DIVISION_BY_ZERO = 64;
+constexpr uint32_t CHECK_UNKNOWN_SYMBOL = 128;
+constexpr uint32_t CHECK_UNSUPPORTED_TYPE = 256;
 
 // True for the nine types the engine computes with (1, 2, 5, 6, 7, 8, 10, 11, 12).
 bool LOGIC_IsSupportedType(uint32_t type);
@@ -77,8 +86,8 @@ uint32_t LOGIC_CheckOperation(uint32_t type, uint32_t calculation_type, const VA
 // one quotient that does not fit its type, I32 -2147483648 / -1, wraps like every other
 // signed result: it gives -2147483648 and the remainder 0 (never a trap). I8 and I16 behave
 // the same way (-128 / -1 gives -128).
-void LOGIC_Add(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type,
-               VALUE_SLOT* result, bool saturate);
+void LOGIC_Add(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type, VALUE_SLOT* result,
+               bool saturate);
 void LOGIC_Subtract(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type,
                     VALUE_SLOT* result, bool saturate);
 void LOGIC_Multiply(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type,
@@ -91,12 +100,9 @@ void LOGIC_ShiftLeft(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t t
                      VALUE_SLOT* result);
 void LOGIC_ShiftRight(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type,
                       VALUE_SLOT* result);
-void LOGIC_And(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type,
-               VALUE_SLOT* result);
-void LOGIC_Or(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type,
-              VALUE_SLOT* result);
-void LOGIC_Xor(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type,
-               VALUE_SLOT* result);
+void LOGIC_And(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type, VALUE_SLOT* result);
+void LOGIC_Or(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type, VALUE_SLOT* result);
+void LOGIC_Xor(const VALUE_SLOT* left, const VALUE_SLOT* right, uint32_t type, VALUE_SLOT* result);
 void LOGIC_Invert(const VALUE_SLOT* operand, uint32_t type, VALUE_SLOT* result);
 
 // Applies operator `calculation_type` (0..11; 0 copies the left operand). Other codes

@@ -8,7 +8,8 @@ LOGIC_CheckReport LOGIC_ComposeCheckReport(uint32_t flags, bool is_formula) {
   std::string t = is_formula ? "Formula is invalid.\n" : "Calculation is invalid.\n";
   if ((flags & CHECK_MISSING_FORMULA) != 0) t += "A formula misses a subformula or condition.\n";
   if ((flags & CHECK_MISSING_CONDITION) != 0) t += "A condition misses calculation or value.\n";
-  if ((flags & CHECK_MISSING_OPERAND) != 0) t += "A calculation misses a subcalculation or value.\n";
+  if ((flags & CHECK_MISSING_OPERAND) != 0)
+    t += "A calculation misses a subcalculation or value.\n";
   if ((flags & CHECK_EMPTY_VALUE) != 0) {
     r.text = t + "A constant or symbol value is missing.\n";
     return r;

@@ -28,8 +28,9 @@ int RunCalc(std::span<char* const> args) {
   const uint32_t flags = parsed.flags | eval_flags;
   const std::string text = LOGIC_CalculationText(calc, false, nullptr);
   if (flags == 0 && type != 0) {
-    std::printf("value=%s type=%s flags=%u text=%s\n", LOGIC_FormatWatchValue(value, type, false).c_str(),
-                LOGIC_TypeName(type), flags, text.c_str());
+    std::printf("value=%s type=%s flags=%u text=%s\n",
+                LOGIC_FormatWatchValue(value, type, false).c_str(), LOGIC_TypeName(type), flags,
+                text.c_str());
   } else {
     std::printf("value=N/A type=none flags=%u text=%s\n", flags, text.c_str());
   }
@@ -39,6 +40,5 @@ int RunCalc(std::span<char* const> args) {
 
 }  // namespace
 
-CLI_REGISTER("calc",
-             "calc [--symbol NAME:TYPE=VALUE]... [--catch-overflow NAME]... [--run] TEXT",
+CLI_REGISTER("calc", "calc [--symbol NAME:TYPE=VALUE]... [--catch-overflow NAME]... [--run] TEXT",
              RunCalc);

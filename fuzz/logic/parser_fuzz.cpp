@@ -25,8 +25,8 @@ struct Symbols {
 
   Symbols() {
     const char* names[6] = {"a", "b", "x", "y", "f", "arr[3]"};
-    const uint32_t types[6] = {TYPEID_U8, TYPEID_I16, TYPEID_U32, TYPEID_BOOL, TYPEID_FLOAT,
-                               TYPEID_DOUBLE};
+    const uint32_t types[6] = {TYPEID_U8,   TYPEID_I16,   TYPEID_U32,
+                               TYPEID_BOOL, TYPEID_FLOAT, TYPEID_DOUBLE};
     samples[0].u8 = 200;
     samples[1].i16 = -5;
     samples[2].u32 = 0;

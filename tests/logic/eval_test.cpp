@@ -198,10 +198,10 @@ TEST_F(LogicEval, FormulaJunctionsAndShortCircuit) {
     bool right_read;
   };
   const Case cases[] = {
-      {JUNC_NONE, true, false, true, false},  {JUNC_NOT, true, false, false, false},
-      {JUNC_AND, false, true, false, false},  {JUNC_AND, true, true, true, true},
-      {JUNC_OR, true, false, true, false},    {JUNC_OR, false, true, true, true},
-      {JUNC_XOR, true, true, false, true},    {JUNC_XOR, true, false, true, true},
+      {JUNC_NONE, true, false, true, false}, {JUNC_NOT, true, false, false, false},
+      {JUNC_AND, false, true, false, false}, {JUNC_AND, true, true, true, true},
+      {JUNC_OR, true, false, true, false},   {JUNC_OR, false, true, true, true},
+      {JUNC_XOR, true, true, false, true},   {JUNC_XOR, true, false, true, true},
       {7, true, true, false, false},
   };
   for (const Case& k : cases) {
@@ -264,7 +264,8 @@ TEST(LogicWarning, CompositionFollowsTheFlagOrder) {
        "Formula is invalid.\nA condition misses calculation or value.\nA calculation misses a "
        "subcalculation or value.\n",
        false},
-      {4, false, "Calculation is invalid.\nA calculation misses a subcalculation or value.\n", false},
+      {4, false, "Calculation is invalid.\nA calculation misses a subcalculation or value.\n",
+       false},
       {4 | 8 | 128, false,
        "Calculation is invalid.\nA calculation misses a subcalculation or value.\nA constant or "
        "symbol value is missing.\n",
@@ -280,7 +281,8 @@ TEST(LogicWarning, CompositionFollowsTheFlagOrder) {
        "Formula is invalid.\nArithmetic calculations or bitshifts are not supported on bool "
        "values.\nBitwise operations are not supported on floating point values.\n",
        false},
-      {32, false, "Calculation is invalid.\nBitwise operations are not supported on floating point values.\n",
+      {32, false,
+       "Calculation is invalid.\nBitwise operations are not supported on floating point values.\n",
        false},
       {64, false,
        "A calculation contains divisor containing a symbol.\nA division by zero will be caught "

@@ -18,7 +18,9 @@
 struct ShownMessage {
   std::string text;
   std::string title;  // "<application> Error" or "<application> Warning"
-  bool IsError() const { return title.size() >= 5 && title.compare(title.size() - 5, 5, "Error") == 0; }
+  bool IsError() const {
+    return title.size() >= 5 && title.compare(title.size() - 5, 5, "Error") == 0;
+  }
 };
 
 inline std::vector<ShownMessage>& ShownMessages() {
@@ -27,8 +29,8 @@ inline std::vector<ShownMessage>& ShownMessages() {
 }
 
 inline void RecordMessage(SYS_MsgBoxRequest& request) {
-  ShownMessages().push_back({request.text != nullptr ? request.text : "",
-                             request.title != nullptr ? request.title : ""});
+  ShownMessages().push_back(
+      {request.text != nullptr ? request.text : "", request.title != nullptr ? request.title : ""});
   request.pressed_button = request.default_result;
 }
 
@@ -43,9 +45,18 @@ inline VALUE_SLOT Slot(uint32_t type, double v) {
     s.i64 = static_cast<int64_t>(v);
     VALUE_SLOT t{};
     switch (type) {
-      case TYPEID_BOOL: case TYPEID_U8: case TYPEID_I8: t.u8 = static_cast<uint8_t>(s.i64); break;
-      case TYPEID_U16: case TYPEID_I16: t.u16 = static_cast<uint16_t>(s.i64); break;
-      default: t.u32 = static_cast<uint32_t>(s.i64); break;
+      case TYPEID_BOOL:
+      case TYPEID_U8:
+      case TYPEID_I8:
+        t.u8 = static_cast<uint8_t>(s.i64);
+        break;
+      case TYPEID_U16:
+      case TYPEID_I16:
+        t.u16 = static_cast<uint16_t>(s.i64);
+        break;
+      default:
+        t.u32 = static_cast<uint32_t>(s.i64);
+        break;
     }
     s = t;
   }
@@ -96,7 +107,8 @@ class LogicTest : public ::testing::Test {
 
   // Changes the symbol's latest sample.
   void SetSample(ACTIVE_SYMBOL* s, double value) {
-    *const_cast<VALUE_SLOT*>(static_cast<const VALUE_SLOT*>(s->pLatestSample)) = Slot(s->ValueType, value);
+    *const_cast<VALUE_SLOT*>(static_cast<const VALUE_SLOT*>(s->pLatestSample)) =
+        Slot(s->ValueType, value);
   }
 
   static std::string Messages() {

@@ -111,12 +111,24 @@ TEST_F(LogicParser, IntegerLiteralTyping) {
     uint32_t want;
   };
   const Case cases[] = {
-      {0, false, TYPEID_U8},           {255, false, TYPEID_U8},         {256, false, TYPEID_U16},
-      {-1, false, TYPEID_I8},          {-128, false, TYPEID_I8},        {-129, false, TYPEID_I16},
-      {65535, false, TYPEID_U16},      {65536, false, TYPEID_U32},      {-32768, false, TYPEID_I16},
-      {-32769, false, TYPEID_I32},     {4294967295, false, TYPEID_U32}, {-2147483648LL, false, TYPEID_I32},
-      {-2147483649LL, false, 0},       {4294967296LL, false, 0},        {255, true, TYPEID_U8},
-      {4294967295, true, TYPEID_U32},  {-1, true, 0},                   {4294967296LL, true, 0},
+      {0, false, TYPEID_U8},
+      {255, false, TYPEID_U8},
+      {256, false, TYPEID_U16},
+      {-1, false, TYPEID_I8},
+      {-128, false, TYPEID_I8},
+      {-129, false, TYPEID_I16},
+      {65535, false, TYPEID_U16},
+      {65536, false, TYPEID_U32},
+      {-32768, false, TYPEID_I16},
+      {-32769, false, TYPEID_I32},
+      {4294967295, false, TYPEID_U32},
+      {-2147483648LL, false, TYPEID_I32},
+      {-2147483649LL, false, 0},
+      {4294967296LL, false, 0},
+      {255, true, TYPEID_U8},
+      {4294967295, true, TYPEID_U32},
+      {-1, true, 0},
+      {4294967296LL, true, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.value) + (c.prefixed ? " prefixed" : ""));
@@ -137,12 +149,14 @@ TEST_F(LogicParser, NumberTokens) {
     double value;
   };
   const Case cases[] = {
-      {"1.5f", TYPEID_FLOAT, 0, 1.5},   {"1.5", TYPEID_DOUBLE, 0, 1.5},   {"7", TYPEID_U8, 0, 7},
-      {"300", TYPEID_U16, 0, 300},      {"70000", TYPEID_U32, 0, 70000},  {"-7", TYPEID_I8, 0, -7},
-      {"0x1F", TYPEID_U8, 2, 31},       {"0b101", TYPEID_U8, 1, 5},       {"-200", TYPEID_I16, 0, -200},
-      {"-2147483648", TYPEID_I32, 0, -2147483648.0},                      {"--5", TYPEID_U8, 0, 5},
-      {"-1.5f", TYPEID_FLOAT, 0, -1.5}, {"+7", TYPEID_U8, 0, 7},          {"(300)", TYPEID_U16, 0, 300},
-      {"true", TYPEID_BOOL, 0, 1},      {"false", TYPEID_BOOL, 0, 0},
+      {"1.5f", TYPEID_FLOAT, 0, 1.5},  {"1.5", TYPEID_DOUBLE, 0, 1.5},
+      {"7", TYPEID_U8, 0, 7},          {"300", TYPEID_U16, 0, 300},
+      {"70000", TYPEID_U32, 0, 70000}, {"-7", TYPEID_I8, 0, -7},
+      {"0x1F", TYPEID_U8, 2, 31},      {"0b101", TYPEID_U8, 1, 5},
+      {"-200", TYPEID_I16, 0, -200},   {"-2147483648", TYPEID_I32, 0, -2147483648.0},
+      {"--5", TYPEID_U8, 0, 5},        {"-1.5f", TYPEID_FLOAT, 0, -1.5},
+      {"+7", TYPEID_U8, 0, 7},         {"(300)", TYPEID_U16, 0, 300},
+      {"true", TYPEID_BOOL, 0, 1},     {"false", TYPEID_BOOL, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -172,8 +186,12 @@ TEST_F(LogicParser, TooBigLiterals) {
        true},
       {"99999999999", "99999999999 is too big for all supported integer types.", false},
       {"-4294967295", "-4294967295 is too big for all supported integer types.", false},
-      {"99999999999999999999999", "99999999999999999999999 is too big for all supported integer types.",
-       false},
+      {"99999999999999999999999",
+       "99999999999999999999999 is too big for all supported integer types.", false},
+      {"0xFFFFFFFFFFFFFFFF",
+       "18446744073709551615 is too big for all supported integer types.\nRemove \"0b\" or \"0x\" "
+       "prefix to allow Vistro to convert it to floating point number",
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -246,11 +264,8 @@ TEST_F(LogicParser, CalculationValues) {
   const Case cases[] = {
       {"a + b", TYPEID_U8, 44},       // 200 + 100 wraps
       {"a + b * c", TYPEID_U8, 132},  // (44 * 3) wraps to 132
-      {"a + (b * c)", TYPEID_U8, 244},
-      {"x - 5", TYPEID_I16, -3},
-      {"-x", TYPEID_I16, -2},
-      {"arr[3] * 4", TYPEID_FLOAT, 2.0},
-      {"0xFF & 0b1010", TYPEID_U8, 10},
+      {"a + (b * c)", TYPEID_U8, 244},   {"x - 5", TYPEID_I16, -3},        {"-x", TYPEID_I16, -2},
+      {"arr[3] * 4", TYPEID_FLOAT, 2.0}, {"0xFF & 0b1010", TYPEID_U8, 10},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -368,9 +383,21 @@ TEST_F(LogicParser, HostileTextIsRefusedNotCrashed) {
 
 TEST_F(LogicParser, RenderParseRenderRoundTrips) {
   const char* calcs[] = {
-      "a",           "((a + b) * c)",  "(a + (b * c))",  "(0 - a)",          "~(a & 0xF)",
-      "(x >> 2)",    "(1.50f * x)",    "(2.25 / x)",     "(-5 + x)",         "(0b101 | c)",
-      "(y % 7)",     "(true ^ false)", "(arr[3] - 1.00f)", "(-2147483648 + x)", "((a << 1) - (b >> 1))",
+      "a",
+      "((a + b) * c)",
+      "(a + (b * c))",
+      "(0 - a)",
+      "~(a & 0xF)",
+      "(x >> 2)",
+      "(1.50f * x)",
+      "(2.25 / x)",
+      "(-5 + x)",
+      "(0b101 | c)",
+      "(y % 7)",
+      "(true ^ false)",
+      "(arr[3] - 1.00f)",
+      "(-2147483648 + x)",
+      "((a << 1) - (b >> 1))",
       "(-0x10 * x)",
   };
   for (const char* text : calcs) {

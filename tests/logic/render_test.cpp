@@ -106,7 +106,8 @@ TEST_F(LogicRender, PlaceholdersAndInsertionPosition) {
 }
 
 TEST_F(LogicRender, EveryOperatorAndComparison) {
-  const char* ops[] = {"", " + ", " - ", " * ", " / ", " % ", " << ", " >> ", "", " & ", " | ", " ^ "};
+  const char* ops[] = {"",     " + ",  " - ", " * ", " / ", " % ",
+                       " << ", " >> ", "",    " & ", " | ", " ^ "};
   for (uint32_t code = CALC_ADD; code < CALC_COUNT; ++code) {
     if (code == CALC_INVERT) continue;
     CALCULATION_NODE* c = LOGIC_NewCalculationNode(code);
@@ -150,11 +151,15 @@ TEST(LogicFormat, WatchValueText) {
     const char* want;
   };
   const Case cases[] = {
-      {TYPEID_FLOAT, 1.5, false, "1.500000"},   {TYPEID_DOUBLE, -2.25, false, "-2.250000"},
-      {TYPEID_BOOL, 1, false, "true"},          {TYPEID_BOOL, 1, true, "0x1"},
-      {TYPEID_BOOL, 0, true, "0x0"},            {TYPEID_U16, 4660, true, "0x1234"},
+      {TYPEID_FLOAT, 1.5, false, "1.500000"},
+      {TYPEID_DOUBLE, -2.25, false, "-2.250000"},
+      {TYPEID_BOOL, 1, false, "true"},
+      {TYPEID_BOOL, 1, true, "0x1"},
+      {TYPEID_BOOL, 0, true, "0x0"},
+      {TYPEID_U16, 4660, true, "0x1234"},
       {TYPEID_U32, 4294967295.0, false, "4294967295"},
-      {TYPEID_I8, -1, false, "-1"},             {TYPEID_I8, -1, true, "0xFFFFFFFF"},
+      {TYPEID_I8, -1, false, "-1"},
+      {TYPEID_I8, -1, true, "0xFFFFFFFF"},
       {TYPEID_I32, -2147483648.0, false, "-2147483648"},
       {TYPEID_U64, 1, false, ""},
   };

@@ -62,7 +62,8 @@ TEST_F(LogicTree, ConstructionHelpers) {
 
 TEST_F(LogicTree, CloneIsDeepAndEqual) {
   ACTIVE_SYMBOL* a = AddSymbol("a", TYPEID_U8, 1);
-  CALCULATION_NODE* inner = Binary(CALC_MUL, LOGIC_NewSymbolValue(*a), Const(TYPEID_U8, 3, BASE_HEX));
+  CALCULATION_NODE* inner =
+      Binary(CALC_MUL, LOGIC_NewSymbolValue(*a), Const(TYPEID_U8, 3, BASE_HEX));
   CALCULATION_NODE* root = LOGIC_NewCalculationNode(CALC_ADD);
   root->pLeftCalc = inner;
   root->pRightValue = Const(TYPEID_FLOAT, 1.5);

@@ -17,13 +17,13 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 struct ConvertCase {
   uint32_t from;
-  double value;      // source value
-  double want[9];    // per target in kTypes order
+  double value;    // source value
+  double want[9];  // per target in kTypes order
 };
 
 TEST(LogicValue, ConversionTableEveryCell) {
   const ConvertCase cases[] = {
-      // source      value           float          double        bool U8   U16    U32          I8    I16    I32
+      // source, value, then the result as float, double, bool, U8, U16, U32, I8, I16, I32
       {F, -1.5, {-1.5, -1.5, 1, 255, 65535, 4294967295.0, -1, -1, -1}},
       {F, 300.7, {300.7f, static_cast<double>(300.7f), 1, 44, 300, 300, 44, 300, 300}},
       {D, 70000.9, {static_cast<float>(70000.9), 70000.9, 1, 112, 4464, 70000, 112, 4464, 70000}},
@@ -181,8 +181,8 @@ struct OpCase {
   uint32_t type;
   double left;
   double right;
-  double want;       // without saturation
-  double want_sat;   // with saturation (only +, - and * differ)
+  double want;      // without saturation
+  double want_sat;  // with saturation (only +, - and * differ)
 };
 
 TEST(LogicValue, OperatorsEveryTypeWithAndWithoutSaturation) {
