@@ -88,7 +88,7 @@ class RemoteLink final : public SIM_Link {
     const int r = Call(kRead, req, resp);
     if (r < 0) return r;
     if (resp.size() != out.size()) return Broken();
-    std::memcpy(out.data(), resp.data(), resp.size());
+    if (!resp.empty()) std::memcpy(out.data(), resp.data(), resp.size());
     return 0;
   }
   int WriteMem(uint32_t addr, std::span<const uint8_t> data) override {
@@ -129,7 +129,7 @@ class RemoteLink final : public SIM_Link {
     const int r = Call(kHssRead, req, resp);
     if (r < 0) return r;
     if (resp.size() > out.size() || size_t(r) != resp.size()) return Broken();
-    std::memcpy(out.data(), resp.data(), resp.size());
+    if (!resp.empty()) std::memcpy(out.data(), resp.data(), resp.size());
     return r;
   }
   int HssStop() override { return Simple(kHssStop); }

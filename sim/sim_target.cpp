@@ -528,7 +528,7 @@ int SIM_Target::Download(const SIM_ElfImage& image, std::string& error) {
     uint8_t* p = seg.paddr >= device_.ram_addr && uint64_t(seg.paddr) + seg.mem_size <= ram_end
                      ? ram_.data() + (seg.paddr - device_.ram_addr)
                      : flash_.data() + (seg.paddr - device_.flash_addr);
-    std::memcpy(p, seg.data.data(), seg.data.size());
+    if (!seg.data.empty()) std::memcpy(p, seg.data.data(), seg.data.size());
     std::memset(p + seg.data.size(), 0, seg.mem_size - seg.data.size());
   }
   std::string store_error;
