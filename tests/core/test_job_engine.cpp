@@ -135,7 +135,10 @@ TEST_F(JobEngineTest, StopEndsTheWorkerAndLaterQueueingFails) {
   TestCompletion(job);
   // JOB_Submit frees a job it cannot queue and drops the busy flag: nobody waits for ever.
   JOB_BUSY busy{0};
-  EXPECT_EQ(JOB_Submit(MakeJob([&](JOB_RECORD*) { ran = true; }, &busy)), -1);
+  JOB_RECORD* late = JOB_CreateJob(0, sizeof(TestJobParams), "TEST: job", "TEST: params", &busy,
+                                   nullptr, TestCompletion);
+  EXPECT_EQ(busy.load(), 1);
+  EXPECT_EQ(JOB_Submit(late), -1);
   EXPECT_EQ(busy.load(), 0);
   EXPECT_EQ(JOB_StopWorker(100), -1);
   SYS_Sleep(10);

@@ -94,8 +94,6 @@ TEST_F(JobEngineTest, QueuedJobWakesAWorkerWaitingForATask) {
 
 TEST_F(JobEngineTest, JobsRunBeforeDueTasks) {
   // A job queued together with a due task runs first: tasks wait for an empty queue.
-  std::vector<const char*> order;
-  std::mutex order_lock;
   SYS_Handle release = SYS_CreateEvent(true, false);
   ASSERT_EQ(JOB_Queue(MakeJob([&](JOB_RECORD*) { SYS_WaitForObject(release, SYS_INFINITE); })), 0);
   TaskLog log;

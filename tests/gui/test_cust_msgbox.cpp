@@ -12,6 +12,9 @@
 #include "gui/main_window.h"
 #include "platform/sys_time.h"
 
+// The font library keeps a few blocks for the whole process.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
 namespace {
 
 class GuiTest : public ::testing::Test {
