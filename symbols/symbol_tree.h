@@ -36,6 +36,9 @@ constexpr uint64_t SYMTREE_DEFAULT_MAX_NODES = 4000000;
 struct SYMTREE_OPTIONS {
   bool int_default_hex = false;  // the IntDefaultHex setting: new nodes show values in hex
   uint64_t max_nodes = SYMTREE_DEFAULT_MAX_NODES;
+  // Array elements after the first are copies of the first element's subtree (same result,
+  // far fewer debug information queries). Off: every element is built from the queries.
+  bool copy_elements = true;
 };
 
 // A previously active symbol and the node of the new tree that it was found again as.

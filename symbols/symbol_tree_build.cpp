@@ -269,7 +269,9 @@ void ExpandArray(BUILD_CONTEXT& ctx, ACTIVE_SYMBOL& array, const DWARF_ARRAY_SHA
       BuildNode(ctx, in, *e);
       // The names inside an element that is itself an array derive from the element's
       // name, so such elements are built one by one.
-      if (e->Tag != DWARF_TAG_ARRAY && !ctx.truncated) first_element = e;
+      if (ctx.options->copy_elements && e->Tag != DWARF_TAG_ARRAY && !ctx.truncated) {
+        first_element = e;
+      }
     }
   }
 }

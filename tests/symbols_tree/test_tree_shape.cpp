@@ -5,6 +5,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -336,6 +337,70 @@ TEST(SymbolTree, NodeLimitCutsTheTreeWithOneWarning) {
   EXPECT_EQ(t->tree.node_count, 1000u);
   EXPECT_EQ(g_warnings, 1);
   EXPECT_EQ(Children(*Find(*t, "fb")).size(), 998u);
+}
+
+}  // namespace
+
+namespace {
+
+struct FLAT_NODE {
+  uint32_t depth;
+  std::string name, type, file;
+  uint32_t address, size, value_type, tag, dims, bit_size, bit_offset;
+  uint8_t leaf, array, is_signed;
+  std::vector<uint32_t> dim_sizes;
+  bool operator==(const FLAT_NODE&) const = default;
+};
+
+std::vector<FLAT_NODE> Flatten(const ACTIVE_SYMBOL* root) {
+  std::vector<FLAT_NODE> out;
+  SYMTREE_ForEach(root, [&](const ACTIVE_SYMBOL& n, uint32_t depth) {
+    FLAT_NODE f{depth, n.Name, n.TypeName, n.SourceFile, n.Address, n.Size, n.ValueType,
+                n.Tag, n.DimensionCount, n.BitSize, n.BitOffset, n.Leaf, n.Array, n.Signed, {}};
+    for (const SYMBOL_DIMENSION* d = n.pDimensions; d != nullptr; d = d->pNext) {
+      f.dim_sizes.push_back(d->Size);
+    }
+    out.push_back(std::move(f));
+  });
+  return out;
+}
+
+TEST(SymbolTree, CopiedElementsEqualElementsBuiltOneByOne) {
+  std::vector<std::string> files;
+  for (const char* fixture : {"c", "cpp4", "cpp_clang", "thumb"}) {
+    std::string why;
+    std::string elf = FixtureElf(fixture, &why);
+    if (elf.empty()) {
+      ADD_FAILURE() << why;
+      continue;
+    }
+    files.push_back(elf);
+  }
+  for (const char* corpus : {"x86_64_gxx48_cxx_ezpz.elf", "v850_gcc9_dwarf4.elf",
+                             "s390x_be_go118_zdebug.elf"}) {
+    const std::string path = std::string(VISTRO_SHARED_DIR) + "/corpus/files/" + corpus;
+    if (std::filesystem::exists(path)) files.push_back(path);
+  }
+  for (const std::string& elf : files) {
+    SCOPED_TRACE(elf);
+    SYMTREE_OPTIONS one_by_one;
+    one_by_one.copy_elements = false;
+    auto copied = BuildTree(elf);
+    auto built = BuildTree(elf, one_by_one);
+    ASSERT_GE(copied->result, 0);
+    EXPECT_EQ(copied->tree.node_count, built->tree.node_count);
+    const auto a = Flatten(copied->tree.pRoot);
+    const auto b = Flatten(built->tree.pRoot);
+    ASSERT_EQ(a.size(), b.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (!(a[i] == b[i]) && differing++ < 5) {
+        ADD_FAILURE() << "node " << i << " " << a[i].name << " / " << b[i].name << " at 0x"
+                      << std::hex << a[i].address << " / 0x" << b[i].address;
+      }
+    }
+    EXPECT_EQ(differing, 0u);
+  }
 }
 
 }  // namespace
