@@ -1,0 +1,166 @@
+// The sampling engine driven through the job engine and its worker against the fake probe:
+// start, read, stop, failures, and readers on another thread while the worker decodes.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "core/app_engine_notify.h"
+#include "core/app_symbol_access.h"
+#include "engines_support.h"
+
+namespace {
+
+std::atomic<int> g_edit_mode_requests{0};
+
+class SamplingJobTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    g_edit_mode_requests = 0;
+    APP_SetEditModeHandler([] { g_edit_mode_requests++; });
+  }
+  void TearDown() override {
+    APP_SetEditModeHandler(nullptr);
+    APP_SetHistoryAllocator(nullptr);
+    EngineTest::TearDown();
+  }
+  bool Start() {
+    JOB_BUSY busy{0};
+    APP_ReadStart(&busy);
+    return WaitIdle(busy) && APP_IsReading();
+  }
+  bool Stop() {
+    JOB_BUSY busy{0};
+    APP_ReadStop(&busy);
+    return WaitIdle(busy) && !APP_IsReading();
+  }
+  // U16 value i + base in every record.
+  void FeedCounter(uint32_t count, uint32_t first) {
+    const uint32_t rs = PROBE_GetRecordSize();
+    FakeProbe::Get().Feed(MakeRecords(count, rs, first * 100, 100, [&](uint8_t* r, uint32_t i) {
+      PutAt<uint16_t>(r, 4, static_cast<uint16_t>(first + i));
+    }));
+  }
+};
+
+TEST_F(SamplingJobTest, StartReadStopKeepsTheHistory) {
+  ACTIVE_SYMBOL* s = Add(MakeSymbol("counter", 0x100, TYPEID_U16));
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(APP_HasReadTask());
+  EXPECT_TRUE(APP_IsTargetRunning());
+  EXPECT_EQ(FakeProbe::Get().connects, 1);
+  FeedCounter(250, 0);
+  ASSERT_TRUE(WaitFor([] { return APP_GetSampleCount() == 250; }));
+  FeedCounter(30, 250);  // buffered by the probe when the stop comes: still taken
+  ASSERT_TRUE(Stop());
+  EXPECT_FALSE(APP_HasReadTask());
+  EXPECT_EQ(FakeProbe::Get().hss_stops, 1);
+  EXPECT_FALSE(FakeProbe::Get().connected);
+  EXPECT_EQ(APP_GetSampleCount(), 280u);
+  for (uint32_t i : {0u, 1u, 279u}) {
+    VALUE_SLOT v{};
+    ASSERT_TRUE(APP_GetSampleAt(s, i, &v));
+    EXPECT_EQ(v.u16, i);
+    EXPECT_EQ(APP_GetTimestampAt(i), 100 * i);
+  }
+  EXPECT_EQ(APP_LoadSampledMin(*s), 1.0);
+  EXPECT_EQ(APP_LoadSampledMax(*s), 279.0);
+  // A stop without a read task queues nothing.
+  JOB_BUSY busy{0};
+  APP_ReadStop(&busy);
+  EXPECT_EQ(busy.load(), 0);
+
+  // The next start begins with empty rings.
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(APP_GetSampleCount(), 0u);
+  EXPECT_FALSE(APP_LoadHasData(*s));
+  FeedCounter(5, 1000);
+  ASSERT_TRUE(WaitFor([] { return APP_GetSampleCount() == 5; }));
+  ASSERT_TRUE(Stop());
+}
+
+TEST_F(SamplingJobTest, NoSampledSymbolReadsNothing) {
+  ACTIVE_SYMBOL record = MakeSymbol("off", 0x100, TYPEID_U8);
+  record.Read = 0;
+  Add(record);
+  ASSERT_TRUE(Start());
+  FakeProbe::Get().Feed(std::vector<uint8_t>(40, 1));
+  SYS_Sleep(60);
+  EXPECT_EQ(FakeProbe::Get().hss_reads, 0);
+  EXPECT_EQ(APP_GetSampleCount(), 0u);
+  ASSERT_TRUE(Stop());
+}
+
+TEST_F(SamplingJobTest, ReadFailureStopsThroughTheJobAndKeepsTheHistory) {
+  ACTIVE_SYMBOL* s = Add(MakeSymbol("counter", 0x100, TYPEID_U16));
+  FakeProbe::Get().hss_read_fail_after = 3;
+  ASSERT_TRUE(Start());
+  FeedCounter(40, 0);
+  ASSERT_TRUE(WaitFor([] { return !APP_IsReading(); }, 3000));
+  EXPECT_FALSE(APP_HasReadTask());
+  EXPECT_FALSE(FakeProbe::Get().connected);
+  EXPECT_EQ(APP_GetSampleCount(), 40u);
+  VALUE_SLOT v{};
+  ASSERT_TRUE(APP_GetSampleAt(s, 39, &v));
+  EXPECT_EQ(v.u16, 39);
+  EXPECT_TRUE(MessageLog::Texts().empty());  // a failed read shows nothing
+  EXPECT_EQ(g_edit_mode_requests, 0);
+}
+
+TEST_F(SamplingJobTest, ConnectionFailureFailsTheStart) {
+  Add(MakeSymbol("counter", 0x100, TYPEID_U16));
+  FakeProbe::Get().connect_result = -1;
+  EXPECT_FALSE(Start());
+  EXPECT_FALSE(APP_HasReadTask());
+  EXPECT_TRUE(MessageLog::Contains("Failed to start data sampling."));
+  EXPECT_EQ(g_edit_mode_requests, 1);
+}
+
+TEST_F(SamplingJobTest, HistoryThatCannotBeAllocatedFailsTheStart) {
+  Add(MakeSymbol("counter", 0x100, TYPEID_U16));
+  APP_SetHistoryAllocator([]() -> SAMPLE_HISTORY* { return nullptr; });
+  EXPECT_FALSE(Start());
+  EXPECT_FALSE(FakeProbe::Get().connected);
+  EXPECT_TRUE(MessageLog::Contains("Insufficient memory"));
+  EXPECT_TRUE(MessageLog::Contains("Failed to start data sampling."));
+  APP_SetHistoryAllocator(nullptr);
+  MessageLog::Clear();
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Stop());
+  EXPECT_TRUE(MessageLog::Texts().empty());
+}
+
+// Another thread reads values, extremes and the rings while the worker decodes; the samples
+// it sees are always ones the worker stored (TSan checks the accesses themselves).
+TEST_F(SamplingJobTest, ReadersOnAnotherThread) {
+  ACTIVE_SYMBOL* s = Add(MakeSymbol("counter", 0x100, TYPEID_U16));
+  ACTIVE_SYMBOL record = MakeSymbol("virtual", 0, TYPEID_U8);
+  record.Virtual = 1;
+  record.CurrentValue.u8 = 9;
+  ACTIVE_SYMBOL* v = Add(record);
+  ASSERT_TRUE(Start());
+  std::atomic<bool> done{false};
+  std::atomic<int> bad{0};
+  std::thread reader([&] {
+    while (!done) {
+      const uint32_t n = APP_GetSampleCount();
+      VALUE_SLOT slot{};
+      if (n > 0 && APP_GetSampleAt(s, n - 1, &slot) && slot.u16 >= 3000) bad++;
+      if (APP_GetLatestValue(v, &slot) && slot.u8 != 9) bad++;
+      (void)APP_LoadSampledMax(*s);
+      (void)APP_GetTimestampAt(n / 2);
+      (void)APP_LoadHasData(*s);
+    }
+  });
+  for (uint32_t k = 0; k < 30; ++k) {
+    FeedCounter(100, k * 100);
+    SYS_Sleep(2);
+  }
+  ASSERT_TRUE(WaitFor([] { return APP_GetSampleCount() == 3000; }));
+  done = true;
+  reader.join();
+  EXPECT_EQ(bad, 0);
+  ASSERT_TRUE(Stop());
+}
+
+}  // namespace
