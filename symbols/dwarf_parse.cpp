@@ -245,6 +245,7 @@ class UnitWalker {
       ++st_.stats.members;
       kept = true;
     }
+    if (tag == DW_TAG_variable && parent_composite) kept = true;  // a static data member
     if (tag == DW_TAG_inheritance && parent.key != 0 && !f.artificial) {
       DWARF_InfoFor(st_, parent.key).bases.push_back(key);
       kept = true;

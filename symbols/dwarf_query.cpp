@@ -97,7 +97,14 @@ SYM_KEY DWARF_DefinitionOf(DWARF_STATE& st, SYM_KEY key) {
   const DWARF_INFO* info = DWARF_FindInfo(st, key);
   if (info && info->definition) return info->definition;
   DWARF_Die die = DWARF_Fetch(st, key);
-  if (!die || !DWARF_HasTrueFlag(st, die.get(), DW_AT_declaration)) return 0;
+  if (!die) return 0;
+  // A type stub that names its type unit by signature (DW_AT_signature).
+  DWARF_Attr signature = DWARF_AttrOf(st, die.get(), DW_AT_signature);
+  if (signature) {
+    const SYM_KEY target = DWARF_RefOf(st, die.get(), signature.get());
+    if (target && target != key) return target;
+  }
+  if (!DWARF_HasTrueFlag(st, die.get(), DW_AT_declaration)) return 0;
   const SYM_KEY found =
       DWARF_LookupName(st, DWARF_TagOf(die.get()), DWARF_DirectName(st, die.get()), false);
   return found == key ? 0 : found;
@@ -206,11 +213,8 @@ SYM_HANDLE DWARF_GetType(SYM_HANDLE symbol, bool self) {
     }
   }
   if (!result) return SYM_NONE;
-  DWARF_Die r = DWARF_Fetch(*st, result);
-  if (DWARF_HasTrueFlag(*st, r.get(), DW_AT_declaration)) {
-    const SYM_KEY def = DWARF_DefinitionOf(*st, result);
-    if (def) result = def;
-  }
+  // A declaration (or a signature stub) is replaced by its definition.
+  if (const SYM_KEY def = DWARF_DefinitionOf(*st, result)) result = def;
   DWARF_Die rd = DWARF_Fetch(*st, result);
   DWARF_Attr size = DWARF_AttrOf(*st, rd.get(), DW_AT_byte_size);
   const uint32_t tag = DWARF_TagOf(rd.get());

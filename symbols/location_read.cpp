@@ -13,10 +13,12 @@ struct EvalUser {
   DWARF_STATE* st;
   const DWARF_UNIT* unit;
   LOC_Purpose purpose;
+  Dwarf_Die holder;  // the entry whose attribute is evaluated (resolves .debug_addr indices)
 };
 
 LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned count,
-                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose);
+                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose,
+                        Dwarf_Die holder);
 
 bool EvalBlock(void* user, std::span<const uint8_t> block, LOC_RECORD& out) {
   EvalUser& u = *static_cast<EvalUser*>(user);
@@ -31,7 +33,7 @@ bool EvalBlock(void* user, std::span<const uint8_t> block, LOC_RECORD& out) {
     DWARF_DropError(*u.st, err);
     return false;
   }
-  out = EvaluateHead(*u.st, head, count, 0, u.unit, u.purpose);
+  out = EvaluateHead(*u.st, head, count, 0, u.unit, u.purpose, u.holder);
   dwarf_loc_head_c_dealloc(head);
   return out.part_count > 0;
 }
@@ -112,7 +114,8 @@ std::span<const uint8_t> BlockOf(uint64_t length, uint64_t pointer) {
 }
 
 LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned count,
-                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose) {
+                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose,
+                        Dwarf_Die holder) {
   const bool any_pc = pc == 0 || pc == ~0ull;
   const uint64_t base = unit ? unit->low_pc : 0;
   (void)base;  // the library already adds the base address to list entries
@@ -148,6 +151,19 @@ LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned c
       op.op2 = op2;
       op.op3 = op3;
       switch (op.atom) {
+        case DW_OP_addrx:
+        case DW_OP_constx:
+        case DW_OP_GNU_addr_index:
+        case DW_OP_GNU_const_index: {
+          // The operand is an index into .debug_addr.
+          Dwarf_Addr resolved = 0;
+          if (dwarf_debug_addr_index_to_addr(holder, raw1, &resolved, &err) == DW_DLV_OK) {
+            op.op1 = resolved;
+          } else {
+            DWARF_DropError(st, err);
+          }
+          break;
+        }
         case DW_OP_implicit_value:
         case DW_OP_entry_value:
         case DW_OP_GNU_entry_value:
@@ -161,7 +177,7 @@ LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned c
       }
       ops.push_back(op);
     }
-    EvalUser user{&st, unit, purpose};
+    EvalUser user{&st, unit, purpose, holder};
     LOC_CONTEXT ctx;
     ctx.purpose = purpose;
     ctx.pc = pc;
@@ -192,7 +208,7 @@ LOC_RECORD ReadAttr(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr, uin
     DWARF_DropError(st, err);
     return {};
   }
-  LOC_RECORD r = EvaluateHead(st, head, count, pc, unit, purpose);
+  LOC_RECORD r = EvaluateHead(st, head, count, pc, unit, purpose, holder);
   dwarf_loc_head_c_dealloc(head);
   return r;
 }

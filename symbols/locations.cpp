@@ -178,7 +178,11 @@ LOC_RECORD LOC_Evaluate(std::span<const LOC_OP> ops, const LOC_CONTEXT& ctx) {
     rec.parts[1] = LOC_PART{};
     rec.part_count = 1;
   }
-  if (!ops.empty() && ops.back().atom == OP_STACK_VALUE && rec.part_count == 1) {
+  // A value computed on the stack lives nowhere in target memory, also when the expression
+  // used more than one part to compute it.
+  if (!ops.empty() && ops.back().atom == OP_STACK_VALUE && rec.part_count >= 1) {
+    rec.parts[1] = LOC_PART{};
+    rec.part_count = 1;
     LOC_PART& p = rec.parts[0];
     p.nested.kind = p.kind;
     p.nested.reg = p.reg;
