@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cstring>
 
+#include "core/job_engine.h"
 #include "gui/main_window.h"
 
 // Leak checks of sanitizer builds: the font library keeps a few blocks for the whole process.
@@ -24,5 +25,9 @@ int main(int argc, char** argv) {
   }
   window.show();
   if (window.Start() != 0) return 1;
-  return QApplication::exec();
+  const int code = QApplication::exec();
+  // Normally the close hand-shake has ended the worker; if the loop ended another way, end
+  // it while the window (the core's bridge) still exists.
+  if (!JOB_IsStopped()) JOB_StopWorker(5000);
+  return code;
 }
