@@ -2,12 +2,16 @@
 // keeps running and keeps its RAM between client connections, keeps its flash across server
 // restarts, and a server that disappears mid-session makes every call fail promptly.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "sim/sim_protocol.h"
 #include "tests/sim/sim_test_support.h"
 
 namespace {
@@ -129,6 +133,35 @@ TEST_F(TargetServer, HssOverTcpAndServerKilledMidSession) {
   const char* error = api_->VELTRAARM_OpenEx(nullptr, nullptr);
   ASSERT_NE(error, nullptr);
   EXPECT_STRNE(error, "");
+}
+
+TEST_F(TargetServer, GarbageFromAClientLosesNothing) {
+  ASSERT_TRUE(ConnectRemote(true));
+  const uint32_t motor = DemoSymbol("g_motor");
+  const float setpoint = 777.0f;
+  ASSERT_EQ(api_->VELTRA_WriteMem(motor, 4, &setpoint), 4);
+  api_->VELTRAARM_Close();
+  // Malformed requests: an unknown operation, short payloads, an absurd length, a cut-off frame.
+  const std::vector<std::vector<uint8_t>> frames = {
+      {0, 0, 0, 0, 0xEE},
+      {3, 0, 0, 0, 3, 1, 2, 3},             // read with a short payload
+      {0, 0, 0, 0, 10},                     // HSS start without a period
+      {0xFF, 0xFF, 0xFF, 0x7F, 3},          // length beyond any limit: the server hangs up
+      {8, 0, 0, 0, 3, 0, 0},                // cut off
+  };
+  for (const std::vector<uint8_t>& frame : frames) {
+    std::string error;
+    const int fd = SIM_TcpConnect("127.0.0.1", server_.port(), 2000, error);
+    ASSERT_GE(fd, 0) << error;
+    ASSERT_EQ(send(fd, frame.data(), frame.size(), MSG_NOSIGNAL), ssize_t(frame.size()));
+    uint8_t reply[64];
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 500) == 1) (void)recv(fd, reply, sizeof reply, 0);
+    close(fd);
+  }
+  // The server still serves, and the target kept its RAM.
+  ASSERT_TRUE(ConnectRemote(false));
+  EXPECT_EQ(ReadF32(*api_, motor), setpoint);
 }
 
 }  // namespace
