@@ -62,8 +62,10 @@ void ExitCompletion(JOB_RECORD* job) {
 }
 
 void SetDefaultHandlers() {
-  if (g_handlers[APP_JOB_INIT].pfHandler == nullptr) g_handlers[APP_JOB_INIT].pfHandler = InitHandler;
-  if (g_handlers[APP_JOB_EXIT].pfHandler == nullptr) g_handlers[APP_JOB_EXIT].pfHandler = ExitHandler;
+  JOB_HANDLER& init = g_handlers[APP_JOB_INIT];
+  JOB_HANDLER& exit_entry = g_handlers[APP_JOB_EXIT];
+  if (init.pfHandler == nullptr) init.pfHandler = InitHandler;
+  if (exit_entry.pfHandler == nullptr) exit_entry.pfHandler = ExitHandler;
 }
 
 }  // namespace

@@ -136,7 +136,8 @@ void DIALOG_CustMsgBox::_SlotOnTimeout() {
   if (is_finished_) return;
   char title[512];
   const QByteArray base = base_title_.toUtf8();
-  const bool is_closing = MSGBOX_CountdownTick(&remaining_ms_, base.constData(), title, sizeof title);
+  const bool is_closing =
+      MSGBOX_CountdownTick(&remaining_ms_, base.constData(), title, sizeof title);
   const QString text = QString::fromUtf8(title);
   setWindowTitle(text);
   setMinimumWidth(QFontMetrics(font()).horizontalAdvance(text) + kTitleSlack);

@@ -53,13 +53,15 @@ MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
   setWindowTitle(title_);
   resize(1024, 700);
 
+  // The core emits from the worker; the slots run on the GUI thread, in emission order.
   const auto queued = Qt::QueuedConnection;
-  connect(this, &MainWindow::_SignalFinAsyncAppInit, this, &MainWindow::_SlotOnFinAsyncAppInit, queued);
-  connect(this, &MainWindow::_SignalUpdateGUI, this, &MainWindow::_SlotOnUpdateGUI, queued);
-  connect(this, &MainWindow::_SignalShowCustMsgBox, this, &MainWindow::_SlotOnShowCustMsgBox, queued);
-  connect(this, &MainWindow::_SignalUpdateProgBar, this, &MainWindow::_SlotOnUpdateProgBar, queued);
-  connect(this, &MainWindow::_SignalGetSaveFileName, this, &MainWindow::_SlotOnGetSaveFileName, queued);
-  connect(this, &MainWindow::_SignalScreenUpdates, this, &MainWindow::_SlotOnScreenUpdates, queued);
+  using W = MainWindow;
+  connect(this, &W::_SignalFinAsyncAppInit, this, &W::_SlotOnFinAsyncAppInit, queued);
+  connect(this, &W::_SignalUpdateGUI, this, &W::_SlotOnUpdateGUI, queued);
+  connect(this, &W::_SignalShowCustMsgBox, this, &W::_SlotOnShowCustMsgBox, queued);
+  connect(this, &W::_SignalUpdateProgBar, this, &W::_SlotOnUpdateProgBar, queued);
+  connect(this, &W::_SignalGetSaveFileName, this, &W::_SlotOnGetSaveFileName, queued);
+  connect(this, &W::_SignalScreenUpdates, this, &W::_SlotOnScreenUpdates, queued);
 
   g_main_window.store(this);
   APP_SetGuiBridge(this);

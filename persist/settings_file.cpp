@@ -87,7 +87,9 @@ size_t FindKeyLine(const std::string& s, size_t body, const char* key) {
 // section header to the store when the section is missing (the file changes only at the
 // next write).
 const char* FindValue(const char* section, const char* key) {
-  if (!g_store.is_initialised || section == nullptr || key == nullptr || key[0] == 0) return nullptr;
+  if (!g_store.is_initialised || section == nullptr || key == nullptr || key[0] == 0) {
+    return nullptr;
+  }
   const size_t body = FindSection(g_store.text, section);
   if (body == std::string::npos) return nullptr;
   const size_t line = FindKeyLine(g_store.text, body, key);

@@ -136,7 +136,8 @@ void SYS_ResumeThread(SYS_Handle thread) {
 }
 
 SYS_Handle SYS_CreateEvent(bool manual_reset, bool initial_state) {
-  return new (std::nothrow) HandleObject{Kind::kEvent, NewEvent(manual_reset, initial_state), nullptr};
+  return new (std::nothrow)
+      HandleObject{Kind::kEvent, NewEvent(manual_reset, initial_state), nullptr};
 }
 
 void SYS_SetEvent(SYS_Handle event) {

@@ -22,7 +22,9 @@ int32_t LogCallback(JOB_PERIODIC_TASK* task) {
   return log->result;
 }
 
-void LogRelease(JOB_PERIODIC_TASK* task) { static_cast<TaskParams*>(task->pParams)->log->releases++; }
+void LogRelease(JOB_PERIODIC_TASK* task) {
+  static_cast<TaskParams*>(task->pParams)->log->releases++;
+}
 
 JOB_PERIODIC_TASK* MakeTask(TaskLog* log, uint32_t period_ms) {
   auto* task = new (SYS_Alloc(sizeof(JOB_PERIODIC_TASK), "TEST: task")) JOB_PERIODIC_TASK;

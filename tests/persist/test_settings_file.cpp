@@ -121,8 +121,10 @@ TEST_F(SettingsFile, MalformedFilesReadAsDefaults) {
       {"string does not span lines", "[PATH]\r\nProjectFiles=\"a\r\nb\"\r\n", 0, 0, "",
        {"Error while parsing subkey \"ProjectFiles\" in settings file. Syntax error."}},
       {"header without line end", "[LAUNCH]", 0, 0, "", {}},
-      {"unix line ends", "[LAUNCH]\nLaunchOptions = 1\n[VALUES]\nIntDefaultHex = 1\n", 1, 1, "", {}},
-      {"huge number is capped", "[LAUNCH]\r\nLaunchOptions = 99999999999999\r\n", 0, 2147483647, "", {}},
+      {"unix line ends", "[LAUNCH]\nLaunchOptions = 1\n[VALUES]\nIntDefaultHex = 1\n", 1, 1, "",
+       {}},
+      {"huge number is capped", "[LAUNCH]\r\nLaunchOptions = 99999999999999\r\n", 0,
+       2147483647, "", {}},
       {"garbage bytes", std::string("\x01\x00\xff[[[\r\n]]=\"\r\n\0\0", 14), 0, 0, "", {}},
       {"empty", "", 0, 0, "", {}},
   };
