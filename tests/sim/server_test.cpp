@@ -137,6 +137,8 @@ TEST_F(TargetServer, HssOverTcpAndServerKilledMidSession) {
 
 TEST_F(TargetServer, GarbageFromAClientLosesNothing) {
   ASSERT_TRUE(ConnectRemote(true));
+  // Past the start-up code, which initialises g_motor.
+  ASSERT_TRUE(WaitFor([&] { return ReadU32(*api_, DemoSymbol("g_tick_ms")) > 5; }, 5000));
   const uint32_t motor = DemoSymbol("g_motor");
   const float setpoint = 777.0f;
   ASSERT_EQ(api_->VELTRA_WriteMem(motor, 4, &setpoint), 4);
