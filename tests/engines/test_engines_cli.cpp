@@ -1,0 +1,226 @@
+// End to end: vistro-cli sample and write through the job engine, the probe session and the
+// engines against the simulated probe library running the demo firmware, in process (USB)
+// and through the TCP target server (a board that keeps running between connections).
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBin = std::string(VISTRO_BINARY_DIR) + "/bin/";
+const std::string kElf = std::string(VISTRO_SOURCE_DIR) + "/firmware/demo/demo.elf";
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+  double seconds = 0.0;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() / ("vistro-engines-" + std::to_string(getpid()) + "-" + info->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    // The simulator keeps its flash images below the config home: one per test.
+    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+  }
+  void TearDown() override {
+    StopServer();
+    fs::remove_all(dir_);
+  }
+
+  CliRun Cli(const std::vector<std::string>& args) {
+    std::string cmd = "'" + kBin + "vistro-cli'";
+    for (const std::string& a : args) cmd += " '" + a + "'";
+    const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
+    cmd += " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const auto start = std::chrono::steady_clock::now();
+    const int raw = std::system(cmd.c_str());
+    CliRun r;
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = ReadFile(out);
+    r.err = ReadFile(err);
+    return r;
+  }
+
+  // Starts vistro-simtarget on a free port; returns "127.0.0.1:PORT".
+  std::string StartServer() {
+    const fs::path log = dir_ / "server.txt";
+    server_ = fork();
+    if (server_ == 0) {
+      FILE* f = std::freopen(log.c_str(), "w", stdout);
+      (void)f;
+      execl((kBin + "vistro-simtarget").c_str(), "vistro-simtarget", "--listen", "127.0.0.1:0",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    for (int i = 0; i < 500; ++i) {
+      const std::string text = ReadFile(log);
+      const size_t at = text.find("listening on ");
+      const size_t end = text.find('\n', at);
+      if (at != std::string::npos && end != std::string::npos) {
+        return text.substr(at + 13, end - at - 13);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "target server did not start";
+    return "";
+  }
+
+  void StopServer() {
+    if (server_ <= 0) return;
+    kill(server_, SIGKILL);
+    waitpid(server_, nullptr, 0);
+    server_ = -1;
+  }
+
+  // CSV rows as columns of text; the header is checked.
+  static std::vector<std::vector<std::string>> Rows(const std::string& csv, const std::string& header) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(csv);
+    std::string line;
+    if (!std::getline(in, line)) return rows;
+    EXPECT_EQ(line, header);
+    while (std::getline(in, line)) {
+      std::vector<std::string> cells;
+      std::istringstream cell_in(line);
+      std::string cell;
+      while (std::getline(cell_in, cell, ',')) cells.push_back(cell);
+      rows.push_back(cells);
+    }
+    return rows;
+  }
+
+  fs::path dir_;
+  pid_t server_ = -1;
+};
+
+TEST_F(CliTest, SampleCounterEvery100Microseconds) {
+  const fs::path csv = dir_ / "counter.csv";
+  const CliRun r = Cli({"sample", kElf, "--symbol", "g_counter_u32", "--symbol", "g_tick_ms",
+                     "--period-us", "100", "--duration-ms", "1000", "--download", "--csv", csv.string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = Rows(ReadFile(csv), "time_us,g_counter_u32,g_tick_ms");
+  EXPECT_GT(rows.size(), 9500u);
+  EXPECT_LT(rows.size(), 12000u);
+  int64_t previous = -1;
+  size_t bad_steps = 0;
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 3u);
+    const int64_t t = std::stoll(row[0]);
+    if (previous >= 0 && t - previous != 100) bad_steps++;
+    previous = t;
+  }
+  EXPECT_EQ(bad_steps, 0u);
+  // The counter moves by 0x00010001 per millisecond tick, the tick by one.
+  const auto& last = rows.back();
+  EXPECT_EQ(std::stoull(last[1]), 0x00010001ull * std::stoull(last[2]) % 0x100000000ull);
+}
+
+TEST_F(CliTest, WrittenSetpointIsFollowedBySpeed) {
+  const std::string ip = StartServer();
+  ASSERT_FALSE(ip.empty());
+  ASSERT_EQ(Cli({"download", kElf, "--ip", ip}).status, 0);
+  CliRun r = Cli({"write", kElf, "--symbol", "g_motor.setpoint_rpm", "--op", "set", "--value", "1500",
+               "--ip", ip});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "written=1500.000000\n");
+  // A read-modify-write starts from the sampled value.
+  r = Cli({"write", kElf, "--symbol", "g_motor.setpoint_rpm", "--op", "sub", "--value", "500",
+           "--ip", ip});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "written=1000.000000\n");
+  r = Cli({"sample", kElf, "--symbol", "g_motor.speed_rpm", "--symbol", "g_motor.setpoint_rpm",
+           "--period-us", "10000", "--duration-ms", "1200", "--ip", ip});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = Rows(r.out, "time_us,g_motor.speed_rpm,g_motor.setpoint_rpm");
+  ASSERT_GT(rows.size(), 50u);
+  EXPECT_EQ(rows.back()[2], "1000.000000");
+  const double first = std::stod(rows.front()[1]);
+  const double last = std::stod(rows.back()[1]);
+  EXPECT_GT(last, first);
+  EXPECT_GT(last, 900.0);
+  EXPECT_LT(last, 1100.0);
+}
+
+TEST_F(CliTest, TargetThatDisappearsStopsSampling) {
+  const std::string ip = StartServer();
+  ASSERT_FALSE(ip.empty());
+  ASSERT_EQ(Cli({"download", kElf, "--ip", ip}).status, 0);
+  std::thread killer([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    StopServer();
+  });
+  const CliRun r = Cli({"sample", kElf, "--symbol", "g_tick_ms", "--period-us", "1000",
+                     "--duration-ms", "10000", "--ip", ip});
+  killer.join();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_LT(r.seconds, 2.5);  // 0.7 s of sampling, then stopped within a second
+  const auto rows = Rows(r.out, "time_us,g_tick_ms");
+  EXPECT_GT(rows.size(), 200u);  // what was taken before is kept
+}
+
+TEST_F(CliTest, HSSReadFailureKeepsWhatWasTaken) {
+  const CliRun r = Cli({"sample", kElf, "--symbol", "g_counter_u16", "--period-us", "1000",
+                     "--duration-ms", "3000", "--download", "--sim", "SimHSSReadFailAfter=10"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_LT(r.seconds, 2.0);
+  const auto rows = Rows(r.out, "time_us,g_counter_u16");
+  EXPECT_GT(rows.size(), 20u);
+  EXPECT_EQ(r.err.find("error:"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, BadInputAndRefusedWrites) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int want_status;
+    const char* want_err;
+  };
+  const Case cases[] = {
+      {"unknown symbol", {"sample", kElf, "--symbol", "no_such_symbol"}, 2, "not found"},
+      {"no symbol", {"sample", kElf}, 2, "missing --symbol"},
+      {"bad period", {"sample", kElf, "--symbol", "g_tick_ms", "--period-us", "0"}, 2, "bad sampling period"},
+      {"missing ELF", {"sample", "/nonexistent.elf", "--symbol", "x"}, 2, "not found"},
+      {"value out of range", {"write", kElf, "--symbol", "g_counter_u8", "--op", "set", "--value", "256"}, 2, "bad value"},
+      {"unknown operation", {"write", kElf, "--symbol", "g_counter_u8", "--op", "pow", "--value", "1"}, 2, "unknown operation"},
+      {"not connected", {"write", kElf, "--symbol", "g_counter_u8", "--op", "set", "--value", "1", "--sim", "SimConnectFail=1"}, 1, "write refused"},
+      {"divide by zero", {"write", kElf, "--symbol", "g_counter_u8", "--op", "div", "--value", "0"}, 1, "write refused"},
+      {"bool arithmetic", {"write", kElf, "--symbol", "g_led", "--op", "add", "--value", "1"}, 1, "write refused"},
+  };
+  ASSERT_EQ(Cli({"download", kElf}).status, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CliRun r = Cli(c.args);
+    EXPECT_EQ(r.status, c.want_status);
+    EXPECT_NE(r.err.find(c.want_err), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("written="), std::string::npos);
+  }
+}
+
+}  // namespace
