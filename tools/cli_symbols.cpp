@@ -3,7 +3,6 @@
 //                       path 0xADDRESS size typeid type-name source-file (tab-separated)
 //   symbols --tree ELF  every node, file nodes too, indented two blanks per depth:
 //                       name type-name size 0xADDRESS typeid (tab-separated)
-#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,16 +12,9 @@
 #include "symbols/elf_reader.h"
 #include "symbols/symbol_tree.h"
 #include "tools/cli_command.h"
+#include "tools/cli_symbols_common.h"
 
 namespace {
-
-void PrintElfMessage(const ELF_MESSAGE& message, void* /*user*/) {
-  std::fprintf(stderr, "error %d: %s", message.code, message.text ? message.text : "");
-  for (const char* detail : message.details) {
-    if (detail != nullptr) std::fprintf(stderr, " %s", detail);
-  }
-  std::fputc('\n', stderr);
-}
 
 void PrintLeaves(const ACTIVE_SYMBOL* root) {
   SYMTREE_ForEachPath(root, [](const ACTIVE_SYMBOL& node, uint32_t depth, const std::string& path) {
@@ -58,9 +50,14 @@ int RunSymbols(std::span<char* const> args) {
     std::fprintf(stderr, "usage: vistro-cli symbols [--tree] ELF\n");
     return CLI_USAGE;
   }
-  ELF_SetMessageSink(PrintElfMessage, nullptr);
-  ELF_FILE* elf = ELF_Open(path, true);
-  if (elf == nullptr) return CLI_FAILED;
+  // Like `vars`: the reader's errors are shown when the file cannot be opened; reports of
+  // single entries during the parse and the build are not.
+  CLI_ElfCapture capture;
+  ELF_FILE* elf = CLI_OpenElfCaptured(path, capture);
+  if (elf == nullptr) {
+    for (const std::string& e : capture.errors) std::fprintf(stderr, "%s\n", e.c_str());
+    return CLI_FAILED;
+  }
   SYMTREE_TREE tree;
   const int64_t count = SYMTREE_Build(elf, SYMTREE_OPTIONS{}, nullptr, tree);
   ELF_Close(elf);
