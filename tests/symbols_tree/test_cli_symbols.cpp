@@ -3,7 +3,6 @@
 
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -59,11 +58,6 @@ TEST(CliSymbols, LeafLinesAndTreeLinesFollowTheTree) {
                                  "\t" + n.TypeName + "\t" + n.SourceFile;
     EXPECT_EQ(leaves[i], expected);
   }
-  EXPECT_NE(std::find(leaves.begin(), leaves.end(),
-                      want.front().path + "\t" + Hex8(want.front().node->Address) + "\t4\t12\t" +
-                          "static int\t" + want.front().node->SourceFile),
-            leaves.end());
-
   const auto tree = RunLines(kCli + " symbols --tree " + elf, &status);
   EXPECT_EQ(status, 0);
   ASSERT_EQ(tree.size(), t->tree.node_count);
@@ -75,12 +69,6 @@ TEST(CliSymbols, LeafLinesAndTreeLinesFollowTheTree) {
                                  "\t" + std::to_string(node.ValueType);
     EXPECT_EQ(tree[row++], expected);
   });
-  EXPECT_NE(std::find(tree.begin(), tree.end(), "    <Inherited>\tclass Base\t8\t" +
-                                                    Hex8(SYMTREE_FindPath(t->tree.pRoot,
-                                                                          "derived_obj")
-                                                             ->Address) +
-                                                    "\t0"),
-            tree.end());
 }
 
 TEST(CliSymbols, BadInputExitsWithAStatus) {
