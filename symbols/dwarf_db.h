@@ -141,7 +141,8 @@ const DWARF_TYPEID_INFO& DWARF_GetTypeIdInfo(uint32_t type_id);
 // The program's entry function (DW_AT_main_subprogram, else "main"), or SYM_NONE.
 SYM_HANDLE DWARF_GetEntryFunction(const ELF_FILE* elf);
 
-// Counters and timings of the parse.
+// Counters and timings of the parse. Source lines, macros, FDEs and CIEs are only read (and
+// counted) while a debug log hook is installed (ELF_SetDebugLogHook): they feed nothing else.
 struct DWARF_STATS {
   uint32_t elf_symbols = 0;
   uint32_t dwarf_symbols = 0;  // entries kept by at least one collector

@@ -61,8 +61,67 @@ struct EntryFacts {
   bool has_byte_size = false;
   bool extension = false;
   bool main_subprogram = false;
+  bool may_be_static = false;  // DW_AT_location may give a static address
   SYM_KEY specification = 0;
 };
+
+// True when an expression can start a static address part (it holds an address opcode byte
+// at all); a cheap filter before the full evaluation of function-local variables.
+bool MayHoldAddress(const uint8_t* bytes, Dwarf_Unsigned length) {
+  for (Dwarf_Unsigned i = 0; i < length; ++i) {
+    if (bytes[i] == DW_OP_addr || bytes[i] == DW_OP_addrx || bytes[i] == DW_OP_GNU_addr_index) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool LocationMayBeStatic(DWARF_STATE& st, Dwarf_Attribute attr) {
+  Dwarf_Half form = 0;
+  Dwarf_Error err = nullptr;
+  if (dwarf_whatform(attr, &form, &err) != DW_DLV_OK) {
+    DWARF_DropError(st, err);
+    return false;
+  }
+  if (form == DW_FORM_exprloc) {
+    Dwarf_Unsigned length = 0;
+    Dwarf_Ptr bytes = nullptr;
+    if (dwarf_formexprloc(attr, &length, &bytes, &err) != DW_DLV_OK) {
+      DWARF_DropError(st, err);
+      return false;
+    }
+    return MayHoldAddress(static_cast<const uint8_t*>(bytes), length);
+  }
+  if (form == DW_FORM_block1 || form == DW_FORM_block2 || form == DW_FORM_block4 ||
+      form == DW_FORM_block) {
+    Dwarf_Block* block = nullptr;
+    if (dwarf_formblock(attr, &block, &err) != DW_DLV_OK) {
+      DWARF_DropError(st, err);
+      return false;
+    }
+    const bool may = MayHoldAddress(static_cast<const uint8_t*>(block->bl_data), block->bl_len);
+    dwarf_dealloc(st.dbg, block, DW_DLA_BLOCK);
+    return may;
+  }
+  return true;  // a location list: evaluate
+}
+
+// The facts of entries whose collectors only ask for flags, without an attribute list.
+EntryFacts ReadFlags(DWARF_STATE& st, Dwarf_Die die) {
+  EntryFacts f;
+  Dwarf_Bool has = 0;
+  Dwarf_Error err = nullptr;
+  if (dwarf_hasattr(die, DW_AT_artificial, &has, &err) == DW_DLV_OK && has) {
+    f.artificial = DWARF_HasTrueFlag(st, die, DW_AT_artificial);
+  }
+  DWARF_DropError(st, err);
+  has = 0;
+  if (dwarf_hasattr(die, DW_AT_declaration, &has, &err) == DW_DLV_OK && has) {
+    f.declaration = DWARF_HasTrueFlag(st, die, DW_AT_declaration);
+  }
+  DWARF_DropError(st, err);
+  return f;
+}
 
 EntryFacts ReadFacts(DWARF_STATE& st, Dwarf_Die die) {
   EntryFacts f;
@@ -86,6 +145,7 @@ EntryFacts ReadFacts(DWARF_STATE& st, Dwarf_Die die) {
         case DW_AT_extension: f.extension = true; break;
         case DW_AT_main_subprogram: f.main_subprogram = DWARF_FlagOf(st, list[i]); break;
         case DW_AT_specification: f.specification = DWARF_RefOf(st, die, list[i]); break;
+        case DW_AT_location: f.may_be_static = LocationMayBeStatic(st, list[i]); break;
         default: break;
       }
     }
@@ -181,7 +241,9 @@ class UnitWalker {
     }
     if (!IsInteresting(tag)) return;
     if (!st_.entries.empty() && key <= st_.entries.back().key) return;  // already visited
-    const EntryFacts f = ReadFacts(st_, die);
+    const bool flags_only = tag == DW_TAG_member || tag == DW_TAG_inheritance ||
+                            tag == DW_TAG_enumerator || tag == DW_TAG_formal_parameter;
+    const EntryFacts f = flags_only ? ReadFlags(st_, die) : ReadFacts(st_, die);
     const SYM_KEY function = parent.function;
     const bool parent_composite = IsComposite(parent.tag);
     bool kept = false;
@@ -201,7 +263,7 @@ class UnitWalker {
       }
       if (tag == DW_TAG_variable && !f.declaration && !f.artificial) {
         bool take = function == 0;
-        if (!take) {
+        if (!take && f.may_be_static) {
           ELF_MuteReports(true);
           const LOC_RECORD loc = LOC_ReadLocation(st_, key, die, 0);
           ELF_MuteReports(false);
@@ -241,13 +303,13 @@ class UnitWalker {
         const DWARF_INFO* info = DWARF_FindInfo(st_, key);
         if (info && info->definition) member = info->definition;
       }
-      DWARF_InfoFor(st_, parent.key).members.push_back(member);
+      InfoOf(parent.key).members.push_back(member);
       ++st_.stats.members;
       kept = true;
     }
     if (tag == DW_TAG_variable && parent_composite) kept = true;  // a static data member
     if (tag == DW_TAG_inheritance && parent.key != 0 && !f.artificial) {
-      DWARF_InfoFor(st_, parent.key).bases.push_back(key);
+      InfoOf(parent.key).bases.push_back(key);
       kept = true;
     }
     if (!kept) return;
@@ -262,9 +324,20 @@ class UnitWalker {
     }
     const bool indexed_tag = IsComposite(tag) || tag == DW_TAG_typedef ||
                              tag == DW_TAG_variable || tag == DW_TAG_subprogram;
-    if (indexed_tag && f.name && *f.name && !(IsComposite(tag) && !f.has_byte_size && !f.declaration)) {
+    // Function-local entries are never declared elsewhere: they stay out of the index.
+    if (indexed_tag && function == 0 && f.name && *f.name &&
+        !(IsComposite(tag) && !f.has_byte_size && !f.declaration)) {
       st_.name_index[DWARF_NameKey(tag, f.name, f.declaration)] = key;
     }
+  }
+
+  // The info record of a composite; consecutive members hit the same parent.
+  DWARF_INFO& InfoOf(SYM_KEY key) {
+    if (key != cached_key_ || !cached_info_) {
+      cached_info_ = &DWARF_InfoFor(st_, key);  // element references survive rehashing
+      cached_key_ = key;
+    }
+    return *cached_info_;
   }
 
   void Keep(SYM_KEY key, SYM_KEY parent, uint32_t tag, uint32_t flags) {
@@ -277,6 +350,8 @@ class UnitWalker {
   bool type_unit_;
   bool cut_ = false;
   bool main_by_flag_ = false;
+  SYM_KEY cached_key_ = 0;
+  DWARF_INFO* cached_info_ = nullptr;
   Ancestor ancestors_[kAncestorLevels];
 };
 
@@ -390,7 +465,7 @@ void WalkUnits(DWARF_STATE& st, bool is_info, long& walk_ms, long& line_ms) {
     walk_ms += MsSince(start);
     if (!is_type_unit) {
       const Clock::time_point line_start = Clock::now();
-      CountLines(st, unit_die);
+      if (ELF_DebugLogEnabled()) CountLines(st, unit_die);
       line_ms += MsSince(line_start);
       if (LanguageOf(st, unit_die) == 2) st.stats.language = 2;
     }
@@ -525,12 +600,16 @@ int DWARF_Parse(ELF_FILE& elf) {
   } catch (const std::bad_alloc&) {
     ELF_Report(ELF_ERR_OUT_OF_MEMORY);
   }
-  Clock::time_point start = Clock::now();
-  CountMacros(*st);
-  st->stats.ms_macros = MsSince(start);
-  start = Clock::now();
-  CountFrames(*st);
-  st->stats.ms_frames = MsSince(start);
+  // Source lines, macros and call frame information only feed the statistics: they are read
+  // when a debug log listens.
+  if (ELF_DebugLogEnabled()) {
+    Clock::time_point start = Clock::now();
+    CountMacros(*st);
+    st->stats.ms_macros = MsSince(start);
+    start = Clock::now();
+    CountFrames(*st);
+    st->stats.ms_frames = MsSince(start);
+  }
   DWARF_STATS& s = st->stats;
   s.functions = int64_t(st->functions.size());
   s.inlined = int64_t(st->inlined.size());

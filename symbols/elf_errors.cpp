@@ -95,6 +95,8 @@ void ELF_ReportLibrary(int code, const char* text, const char* detail0) {
   g_sink(m, g_sink_user);
 }
 
+bool ELF_DebugLogEnabled() { return g_log_hook != nullptr; }
+
 void ELF_DebugLog(const char* format, ...) {
   if (!g_log_hook) return;
   char line[2048];

@@ -102,6 +102,8 @@ void ELF_Report(int code, const char* detail0 = nullptr, const char* detail1 = n
 void ELF_ReportLibrary(int code, const char* text, const char* detail0 = nullptr);
 // While muted, reports are dropped (classification passes that are not the user's query).
 void ELF_MuteReports(bool muted);
+// True when a debug log hook is installed.
+bool ELF_DebugLogEnabled();
 // Composes one debug log line (printf-style) and hands it to the hook.
 void ELF_DebugLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

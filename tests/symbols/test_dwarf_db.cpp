@@ -286,6 +286,7 @@ TEST(DwarfDb, BitfieldsCountFromTheLeastSignificantBit) {
 TEST(DwarfDb, DeclarationsDefinitionsAndStaticLocals) {
   for (const char* fixture : kCFixtures) {
     SCOPED_TRACE(fixture);
+    MessageCapture capture;  // with a debug log, source lines are counted too
     OpenFixture f(fixture);
     ASSERT_NE(f.elf, nullptr);
     const auto vars = ListVariables(f.elf);
@@ -320,6 +321,9 @@ TEST(DwarfDb, DeclarationsDefinitionsAndStaticLocals) {
     EXPECT_EQ(stats->units, 2);
     EXPECT_GT(stats->source_lines, 0);
   }
+  OpenFixture quiet("types_dw4.elf");  // without a debug log they are skipped
+  ASSERT_NE(DWARF_GetStats(quiet.elf), nullptr);
+  EXPECT_EQ(DWARF_GetStats(quiet.elf)->source_lines, 0);
 }
 
 TEST(DwarfDb, CppClassesNamespacesTemplatesAndTypeUnits) {
