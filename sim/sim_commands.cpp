@@ -42,6 +42,8 @@ const IntControl kIntControls[] = {
     {"SimHSSMaxFreq", 0, 100000000, [](SIM_Controls& c, int64_t v) { c.hss_max_freq_hz = uint32_t(v); }},
     {"SimHSSMaxRecordBytes", 4, 1 << 24, [](SIM_Controls& c, int64_t v) { c.hss_max_record_bytes = uint32_t(v); }},
     {"SimHSSReadFailAfter", -1, INT64_MAX, [](SIM_Controls& c, int64_t v) { c.hss_read_fail_after = v; }},
+    {"SimHSSCapsFail", 0, 1, [](SIM_Controls& c, int64_t v) { c.hss_caps_fail = v != 0; }},
+    {"SimHSSStartFail", -1000, 0, [](SIM_Controls& c, int64_t v) { c.hss_start_result = int(v); }},
     {"SimOpenFail", 0, 1, [](SIM_Controls& c, int64_t v) { c.open_fail = v != 0; }},
     {"SimConnectFail", 0, 1, [](SIM_Controls& c, int64_t v) { c.connect_fail = v != 0; }},
     {"SimWriteFail", 0, 1, [](SIM_Controls& c, int64_t v) { c.write_fail = v != 0; }},

@@ -16,6 +16,8 @@ struct SIM_Controls {
   uint32_t hss_max_freq_hz = 1000000;
   uint32_t hss_max_record_bytes = 8192; // larger records fail with "no memory on the probe" (-2)
   int64_t hss_read_fail_after = -1;    // HSS reads that succeed before every further read fails
+  bool hss_caps_fail = false;          // VELTRA_HSS_GetCaps fails although the probe has HSS
+  int hss_start_result = 0;            // non-zero: VELTRA_HSS_Start returns this failure
   bool open_fail = false;              // VELTRAARM_OpenEx fails
   bool connect_fail = false;           // VELTRAARM_Connect fails
   bool write_fail = false;             // VELTRA_WriteMem fails

@@ -263,7 +263,7 @@ int VELTRA_HSS_GetCaps(VELTRA_HSS_CAPS* caps) {
   Library& lib = Lib();
   std::lock_guard<std::mutex> lock(lib.mu);
   const SIM_Controls& c = lib.session.controls;
-  if (!caps || !LinkOk(lib.session) || !c.hss_capable) return -1;
+  if (!caps || !LinkOk(lib.session) || !c.hss_capable || c.hss_caps_fail) return -1;
   std::memset(caps, 0, sizeof *caps);
   caps->max_blocks = c.hss_max_blocks;
   caps->max_freq_hz = c.hss_max_freq_hz;
@@ -277,6 +277,7 @@ int VELTRA_HSS_Start(VELTRA_HSS_BLOCK* blocks, int num_blocks, int period_us, in
   const SIM_Controls& c = s.controls;
   if (!Connected(s)) return VELTRA_HSS_ERR_GENERIC;
   if (!c.hss_capable) return VELTRA_HSS_ERR_NOT_SUPPORTED;
+  if (c.hss_start_result < 0) return c.hss_start_result;
   if (num_blocks < 0 || (num_blocks > 0 && !blocks) || period_us <= 0) return VELTRA_HSS_ERR_GENERIC;
   if (uint32_t(num_blocks) > c.hss_max_blocks) return VELTRA_HSS_ERR_TOO_MANY_BLOCKS;
   uint64_t record_bytes = 4;

@@ -226,6 +226,7 @@ TEST_F(VeltraLibrary, HssCapabilityControls) {
       {"block limit 16, 17 blocks", {"SimHSSMaxBlocks = 16"}, 17, VELTRA_HSS_ERR_TOO_MANY_BLOCKS},
       {"block limit 16, 16 blocks", {"SimHSSMaxBlocks = 16"}, 16, 0},
       {"record larger than the probe's memory", {"SimHSSMaxRecordBytes = 40"}, 10, VELTRA_HSS_ERR_NO_MEMORY},
+      {"forced failure", {"SimHSSStartFail = -7"}, 1, -7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -242,6 +243,10 @@ TEST_F(VeltraLibrary, HssCapabilityControls) {
   EXPECT_EQ(api_->VELTRAARM_EMU_HasCapEx(VELTRA_CAP_HSS), 0);
   EXPECT_NE(api_->VELTRA_HSS_GetCaps(&caps), 0);
   ASSERT_EQ(Exec("SimHSS = 1"), "");
+  ASSERT_EQ(Exec("SimHSSCapsFail = 1"), "");
+  EXPECT_NE(api_->VELTRAARM_EMU_HasCapEx(VELTRA_CAP_HSS), 0);
+  EXPECT_NE(api_->VELTRA_HSS_GetCaps(&caps), 0);
+  ASSERT_EQ(Exec("SimHSSCapsFail = 0"), "");
   ASSERT_EQ(Exec("SimHSSMaxFreq = 1000"), "");
   ASSERT_EQ(Exec("SimHSSMaxBlocks = 16"), "");
   ASSERT_EQ(api_->VELTRA_HSS_GetCaps(&caps), 0);
