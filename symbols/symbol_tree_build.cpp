@@ -1,6 +1,5 @@
 // Building the symbol tree from the queries of the debug information database.
 #include <algorithm>
-#include <cstdio>
 #include <new>
 #include <string>
 #include <string_view>
