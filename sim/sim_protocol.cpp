@@ -365,14 +365,26 @@ int SIM_TcpListen(const std::string& host, int port, int& bound_port, std::strin
 
 std::unique_ptr<SIM_Link> SIM_MakeRemoteLink(int fd) { return std::make_unique<RemoteLink>(fd); }
 
-void SIM_ServeConnection(int fd, SIM_Board& board) {
+void SIM_ServeConnection(int fd, SIM_Board& board, int listen_fd) {
   int one = 1;
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   std::unique_ptr<SIM_Link> link = SIM_MakeLocalLink(board);
   std::vector<uint8_t> req, resp, msg;
   for (;;) {
+    // Wait for the next request; a second client meanwhile is turned away at once.
+    pollfd p[2] = {{fd, POLLIN, 0}, {listen_fd, POLLIN, 0}};
+    if (::poll(p, listen_fd >= 0 ? 2 : 1, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (p[0].revents == 0) {
+      // Only a newcomer: our client is still there (its requests and hang-up come first).
+      const int other = ::accept4(listen_fd, nullptr, nullptr, SOCK_CLOEXEC);
+      if (other >= 0) ::close(other);
+      continue;
+    }
     uint8_t head[5];
-    if (!Transfer(fd, head, 5, false, -1)) break;
+    if (!Transfer(fd, head, 5, false, kIoTimeoutMs)) break;
     const uint32_t len = GetU32(head);
     if (len > kMaxPayload) break;
     req.resize(len);

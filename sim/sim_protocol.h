@@ -29,5 +29,6 @@ int SIM_TcpListen(const std::string& host, int port, int& bound_port, std::strin
 std::unique_ptr<SIM_Link> SIM_MakeRemoteLink(int fd);
 
 // Serves one client on fd until it disconnects (fd is closed afterwards). Sampling stops when
-// the client goes; the board's target keeps running.
-void SIM_ServeConnection(int fd, SIM_Board& board);
+// the client goes; the board's target keeps running. Clients that connect to listen_fd (when
+// not -1) meanwhile are closed at once: the probe serves one host at a time.
+void SIM_ServeConnection(int fd, SIM_Board& board, int listen_fd);

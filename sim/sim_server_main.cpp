@@ -1,6 +1,6 @@
 // vistro-simtarget: a simulated target reached over TCP/IP, serving the simulated probe
 // library's protocol. The target keeps running between client connections (its RAM survives a
-// reconnect, as on a powered board); clients are served one at a time.
+// reconnect, as on a powered board); one client at a time, others are turned away.
 //
 //   vistro-simtarget --listen HOST:PORT      (PORT 0: any free port; the chosen one is printed)
 #include <sys/socket.h>
@@ -56,6 +56,6 @@ int main(int argc, char** argv) {
   for (;;) {
     const int fd = ::accept4(listen_fd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) continue;
-    SIM_ServeConnection(fd, board);
+    SIM_ServeConnection(fd, board, listen_fd);
   }
 }

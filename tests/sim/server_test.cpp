@@ -135,6 +135,22 @@ TEST_F(TargetServer, HssOverTcpAndServerKilledMidSession) {
   EXPECT_STRNE(error, "");
 }
 
+TEST_F(TargetServer, SecondClientIsTurnedAwayPromptly) {
+  ASSERT_TRUE(ConnectRemote(true));
+  std::string error;
+  const int fd = SIM_TcpConnect("127.0.0.1", server_.port(), 2000, error);
+  ASSERT_GE(fd, 0) << error;
+  // The server closes the second connection without waiting for it to ask anything.
+  pollfd p{fd, POLLIN, 0};
+  ASSERT_EQ(poll(&p, 1, 5000), 1);
+  uint8_t byte;
+  EXPECT_LE(recv(fd, &byte, 1, 0), 0);
+  close(fd);
+  // The first client is still served.
+  uint32_t v = 0;
+  EXPECT_EQ(api_->VELTRAARM_ReadMem(DemoSymbol("g_tick_ms"), 4, &v), 0);
+}
+
 TEST_F(TargetServer, GarbageFromAClientLosesNothing) {
   ASSERT_TRUE(ConnectRemote(true));
   // Past the start-up code, which initialises g_motor.
