@@ -116,16 +116,20 @@ void DecodeColumn(const uint8_t* rec, uint32_t record_size, uint32_t n, uint32_t
   T hi = std::numeric_limits<T>::has_infinity ? -std::numeric_limits<T>::infinity()
                                               : std::numeric_limits<T>::lowest();
   const uint8_t* p = rec + e.offset;
-  for (uint32_t r = 0; r < n; ++r, p += record_size) {
+  uint32_t r = 0;
+  for (; r < fold_from && r < n; ++r, p += record_size) {
+    uint64_t raw = 0;
+    std::memcpy(&raw, p, sizeof(T));
+    APP_StoreSlot(dst[r], raw);
+  }
+  for (; r < n; ++r, p += record_size) {
     T v;
     std::memcpy(&v, p, sizeof v);
     uint64_t raw = 0;
     std::memcpy(&raw, &v, sizeof v);
     APP_StoreSlot(dst[r], raw);
-    if (r >= fold_from) {
-      hi = v > hi ? v : hi;
-      lo = v < lo ? v : lo;
-    }
+    hi = v > hi ? v : hi;
+    lo = v < lo ? v : lo;
   }
   if (fold_from < n) {
     Fold(e, static_cast<double>(hi));
@@ -233,7 +237,7 @@ void DecodeBlock(const uint8_t* rec, uint32_t record_size, uint32_t n, uint32_t 
 
 // Records per column pass: the block of records stays in the cache while every symbol's
 // column is taken from it.
-constexpr uint32_t kBlockRecords = 256;
+constexpr uint32_t kBlockRecords = 1024;
 
 }  // namespace
 
