@@ -9,8 +9,7 @@
  * Conventions shared by every function:
  * - target addresses are 32-bit; multi-byte target values are little-endian;
  * - results: 0 or positive for success, negative (or as stated per function) for failure;
- * - every function may be called from any one thread at a time per connection; the library
- *   serialises its own state internally.
+ * - every function may be called from any thread; the library serialises the calls.
  *
  * This header is plain C (C99 and later) and C++ (C++11 and later).
  */
