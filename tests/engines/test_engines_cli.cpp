@@ -205,6 +205,8 @@ TEST_F(CliTest, BadInputAndRefusedWrites) {
   const Case cases[] = {
       {"unknown symbol", {"sample", kElf, "--symbol", "no_such_symbol"}, 2, "not found"},
       {"no symbol", {"sample", kElf}, 2, "missing --symbol"},
+      {"bitfield member", {"sample", kElf, "--symbol", "g_device.status.mode"}, 2, "cannot be sampled"},
+      {"structure, not a leaf", {"sample", kElf, "--symbol", "g_motor"}, 2, "not found"},
       {"bad period", {"sample", kElf, "--symbol", "g_tick_ms", "--period-us", "0"}, 2, "bad sampling period"},
       {"missing ELF", {"sample", "/nonexistent.elf", "--symbol", "x"}, 2, "not found"},
       {"value out of range", {"write", kElf, "--symbol", "g_counter_u8", "--op", "set", "--value", "256"}, 2, "bad value"},
