@@ -64,6 +64,9 @@ struct DWARF_STATE {
   std::unordered_map<SYM_KEY, DWARF_INFO> infos;
   std::unordered_map<uint64_t, SYM_KEY> name_index;
   std::unordered_map<uint64_t, SYM_KEY> signatures;  // type signature -> type entry
+  // Declarations whose definition came first in section order (rare): declaration ->
+  // definition, so that the member collector can take the definition during the walk.
+  std::unordered_map<SYM_KEY, SYM_KEY> forward_definitions;
   std::vector<SYM_KEY> types, units_cat, inlined, ns_extensions, functions, variables,
       namespaces;
   std::vector<DWARF_UNIT> units;  // sorted by start

@@ -65,15 +65,19 @@ struct EntryFacts {
   SYM_KEY specification = 0;
 };
 
-// True when an expression can start a static address part (it holds an address opcode byte
-// at all); a cheap filter before the full evaluation of function-local variables.
+// False when the expression's first operation already gives a part that is no static address
+// (the usual frame-based local): the full evaluation could then not find a static variable.
+// A first operation that gives no part (DW_OP_nop, a piece, ...) is left to the evaluation.
 bool MayHoldAddress(const uint8_t* bytes, Dwarf_Unsigned length) {
-  for (Dwarf_Unsigned i = 0; i < length; ++i) {
-    if (bytes[i] == DW_OP_addr || bytes[i] == DW_OP_addrx || bytes[i] == DW_OP_GNU_addr_index) {
-      return true;
-    }
-  }
-  return false;
+  if (length == 0) return false;
+  const uint8_t op = bytes[0];
+  if (op == DW_OP_addr || op == DW_OP_addrx || op == DW_OP_GNU_addr_index) return true;
+  const bool other_part =
+      (op >= DW_OP_const1u && op <= DW_OP_consts) || op == DW_OP_plus_uconst ||
+      (op >= DW_OP_lit0 && op <= DW_OP_bregx) || op == DW_OP_implicit_value ||
+      op == DW_OP_constx || op == DW_OP_const_type || op == DW_OP_regval_type ||
+      op == DW_OP_GNU_const_index;
+  return !other_part;
 }
 
 bool LocationMayBeStatic(DWARF_STATE& st, Dwarf_Attribute attr) {
@@ -247,6 +251,7 @@ class UnitWalker {
     const SYM_KEY function = parent.function;
     const bool parent_composite = IsComposite(parent.tag);
     bool kept = false;
+    bool local = false;
 
     if (!type_unit_) {
       if (tag == DW_TAG_subprogram && !f.declaration && !f.artificial) {
@@ -287,8 +292,10 @@ class UnitWalker {
       }
       if ((tag == DW_TAG_variable || tag == DW_TAG_formal_parameter) && function != 0 &&
           !f.declaration) {
+        // Locals are counted (as DWARF symbols too) but not stored: nothing asks for them,
+        // and they are the bulk of the entries of a large program.
         ++st_.stats.local_variables;
-        kept = true;
+        local = true;
       }
     }
     if (tag == DW_TAG_typedef || tag == DW_TAG_enumerator ||
@@ -300,8 +307,9 @@ class UnitWalker {
         parent_composite && !f.artificial) {
       SYM_KEY member = key;
       if (f.declaration) {
-        const DWARF_INFO* info = DWARF_FindInfo(st_, key);
-        if (info && info->definition) member = info->definition;
+        // Only a definition seen before its declaration can be linked already.
+        auto it = st_.forward_definitions.find(key);
+        if (it != st_.forward_definitions.end()) member = it->second;
       }
       InfoOf(parent.key).members.push_back(member);
       ++st_.stats.members;
@@ -312,13 +320,17 @@ class UnitWalker {
       InfoOf(parent.key).bases.push_back(key);
       kept = true;
     }
-    if (!kept) return;
+    if (!kept) {
+      if (local) ++st_.stats.dwarf_symbols;
+      return;
+    }
     uint32_t flags = 0;
     if (function) flags |= DWARF_ENTRY_IN_FUNCTION;
     if (parent_composite) flags |= DWARF_ENTRY_PARENT_COMPOSITE;
     if (f.declaration) flags |= DWARF_ENTRY_DECLARATION;
     Keep(key, parent.key, tag, flags);
     if (f.specification && f.specification != key) {
+      if (f.specification > key) st_.forward_definitions[f.specification] = key;
       DWARF_InfoFor(st_, f.specification).definition = key;
       DWARF_InfoFor(st_, key).declaration = f.specification;
     }

@@ -161,6 +161,47 @@ namespace {
 
 ELF_FILE& File(void* obj) { return *static_cast<ELF_FILE*>(obj); }
 
+// The DWARF library (20210528) frees a list context twice when a .debug_rnglists or
+// .debug_loclists unit header is malformed. Such sections are checked here and withheld from
+// the library: their ranges and lists are then simply unavailable.
+bool ListSectionIsSound(const uint8_t* data, uint64_t size, bool big_endian) {
+  auto get = [&](uint64_t at, int n) {
+    return big_endian ? ReadBE(data + at, n) : ReadLE(data + at, n);
+  };
+  uint64_t at = 0;
+  while (at < size) {
+    if (size - at < 4) return false;
+    uint64_t length = get(at, 4);
+    uint64_t header = 4;
+    uint64_t offset_size = 4;
+    if (length == 0xFFFFFFFFu) {
+      if (size - at < 12) return false;
+      length = get(at + 4, 8);
+      header = 12;
+      offset_size = 8;
+    } else if (length >= 0xFFFFFFF0u) {
+      return false;
+    }
+    if (length < 8 || length > size - at - header) return false;
+    const uint64_t body = at + header;
+    const uint64_t version = get(body, 2);
+    const uint64_t address_size = data[body + 2];
+    const uint64_t segment_size = data[body + 3];
+    const uint64_t offsets = get(body + 4, 4);
+    if (version != 5 || segment_size != 0 ||
+        (address_size != 2 && address_size != 4 && address_size != 8)) {
+      return false;
+    }
+    if (offsets > (length - 8) / offset_size) return false;
+    at = body + length;
+  }
+  return true;
+}
+
+bool IsListSection(const std::string& name) {
+  return name == ".debug_rnglists" || name == ".debug_loclists";
+}
+
 int GetSectionInfo(void* obj, Dwarf_Half index, Dwarf_Obj_Access_Section* out, int* error) {
   ELF_FILE& elf = File(obj);
   (void)error;
@@ -177,6 +218,13 @@ int GetSectionInfo(void* obj, Dwarf_Half index, Dwarf_Obj_Access_Section* out, i
   // read past the image.
   const bool present = d.needs_decoding || ELF_GetSectionData(&elf, index) != nullptr;
   out->size = present ? d.size : 0;
+  if (out->size != 0 && IsListSection(d.name)) {
+    const uint8_t* bytes = ELF_LoadDwarfSection(elf, index);
+    if (!bytes || !ListSectionIsSound(bytes, d.size, elf.big_endian)) {
+      out->size = 0;
+      ELF_Report(ELF_ERR_READ, "malformed section withheld", d.name.c_str());
+    }
+  }
   out->name = d.name.c_str();
   out->link = s.link;
   out->info = s.info;
