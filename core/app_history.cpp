@@ -237,7 +237,7 @@ void DecodeBlock(const uint8_t* rec, uint32_t record_size, uint32_t n, uint32_t 
 
 // Records per column pass: the block of records stays in the cache while every symbol's
 // column is taken from it.
-constexpr uint32_t kBlockRecords = 1024;
+constexpr uint32_t kBlockRecords = 256;
 
 }  // namespace
 
