@@ -1,0 +1,126 @@
+// Open + full parse of large ELF files by the symbol database, beside llvm-dwarfdump
+// --debug-info on the same file. Each case reports:
+//   dwarfdump_ms  llvm-dwarfdump's wall time (best of two runs, output to /dev/null)
+//   ratio         our mean time / dwarfdump_ms (goal: at most 0.5)
+//   peak_MB       peak resident memory the open and parse add to a process (a forked child
+//                 that parses, minus a forked child that does not)
+//   peak_x_file   peak_MB / file size (goal: below 4)
+// Files: the largest corpus files, the generated C++ program (target symbols_bench_program),
+// and any file named by the environment variable VISTRO_BENCH_ELF.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "symbols/dwarf_db.h"
+#include "symbols/elf_reader.h"
+#include "symbols/locations.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What a symbol tree build asks of every global variable.
+size_t OpenAndParse(const std::string& path) {
+  ELF_FILE* elf = ELF_Open(path.c_str(), true);
+  if (!elf) return 0;
+  size_t work = 0;
+  const uint64_t n = DWARF_GetCategoryCount(elf, DWARF_CAT_VARIABLES);
+  for (uint64_t i = 0; i < n; ++i) {
+    const SYM_HANDLE v = DWARF_GetCategoryEntry(elf, DWARF_CAT_VARIABLES, i);
+    work += DWARF_GetName(v).size() + DWARF_GetTypeName(v).size() +
+            DWARF_GetSourceFile(v).size() + DWARF_GetByteSize(v) + LOC_GetTargetAddress(v);
+    work += DWARF_GetMemberCount(DWARF_GetType(v, true));
+  }
+  ELF_Close(elf);
+  return work;
+}
+
+struct ChildResult {
+  double wall_ms = 0;
+  double peak_mb = 0;
+  bool ok = false;
+};
+
+// Runs `argv` (or, with argv empty, OpenAndParse(path)) in a child; wall time and peak RSS.
+ChildResult RunChild(const std::string& path, const std::vector<std::string>& argv) {
+  ChildResult r;
+  const Clock::time_point start = Clock::now();
+  const pid_t pid = fork();
+  if (pid < 0) return r;
+  if (pid == 0) {
+    if (argv.empty()) _exit(path.empty() || OpenAndParse(path) ? 0 : 1);
+    const int null_fd = open("/dev/null", O_WRONLY);
+    dup2(null_fd, 1);
+    dup2(null_fd, 2);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  if (wait4(pid, &status, 0, &usage) != pid) return r;
+  r.wall_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  r.peak_mb = double(usage.ru_maxrss) / 1024.0;
+  r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return r;
+}
+
+void BM_OpenAndParse(benchmark::State& state, const std::string& path) {
+  if (!std::filesystem::exists(path)) {
+    state.SkipWithError("file not found");
+    return;
+  }
+  const double file_mb = double(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
+  double dwarfdump_ms = 0;
+  for (int i = 0; i < 2; ++i) {
+    const ChildResult d = RunChild(path, {"llvm-dwarfdump", "--debug-info", path});
+    if (d.ok && (dwarfdump_ms == 0 || d.wall_ms < dwarfdump_ms)) dwarfdump_ms = d.wall_ms;
+  }
+  const ChildResult ours = RunChild(path, {});
+  const ChildResult idle = RunChild("", {});  // the process without a parse
+  double total_ms = 0;
+  for (auto _ : state) {
+    const Clock::time_point start = Clock::now();
+    benchmark::DoNotOptimize(OpenAndParse(path));
+    total_ms += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  }
+  const double mean_ms = total_ms / double(state.iterations());
+  state.counters["file_MB"] = file_mb;
+  state.counters["dwarfdump_ms"] = dwarfdump_ms;
+  state.counters["ratio"] = dwarfdump_ms > 0 ? mean_ms / dwarfdump_ms : 0;
+  const double peak_mb = ours.peak_mb > idle.peak_mb ? ours.peak_mb - idle.peak_mb : 0;
+  state.counters["peak_MB"] = peak_mb;
+  state.counters["peak_x_file"] = file_mb > 0 ? peak_mb / file_mb : 0;
+}
+
+struct Registrar {
+  Registrar() {
+    std::vector<std::string> files;
+    const std::string corpus = std::string(VISTRO_SHARED_DIR) + "/corpus/files/";
+    for (const char* f : {"xtensa_rust_esp32s3.elf", "x86_64_fbsd_clang19_jemalloc_static.elf",
+                          "s390x_be_go118_zdebug.elf", "v850_gcc9_dwarf4.elf"}) {
+      files.push_back(corpus + f);
+    }
+    files.push_back(std::string(VISTRO_BINARY_DIR) + "/bench/symbols/big_program.elf");
+    if (const char* extra = std::getenv("VISTRO_BENCH_ELF")) files.push_back(extra);
+    for (const std::string& f : files) {
+      const std::string name = "OpenAndParse/" + std::filesystem::path(f).filename().string();
+      benchmark::RegisterBenchmark(name.c_str(), BM_OpenAndParse, f)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime()
+          ->MinTime(1.0);
+    }
+  }
+} registrar;
+
+}  // namespace
