@@ -37,8 +37,6 @@ struct DWARF_ENTRY {
 struct DWARF_INFO {
   std::vector<SYM_KEY> members;
   std::vector<SYM_KEY> bases;
-  SYM_KEY declaration = 0;  // link from DW_AT_specification
-  SYM_KEY definition = 0;
   bool has_type_name = false;
   std::string type_name;
 };
@@ -62,6 +60,9 @@ struct DWARF_STATE {
   Dwarf_Debug dbg = nullptr;
   std::vector<DWARF_ENTRY> entries;  // sorted by key
   std::unordered_map<SYM_KEY, DWARF_INFO> infos;
+  // Links made by DW_AT_specification: definition -> declaration and back.
+  std::unordered_map<SYM_KEY, SYM_KEY> declaration_of;
+  std::unordered_map<SYM_KEY, SYM_KEY> definition_of;
   std::unordered_map<uint64_t, SYM_KEY> name_index;
   std::unordered_map<uint64_t, SYM_KEY> signatures;  // type signature -> type entry
   // Declarations whose definition came first in section order (rare): declaration ->

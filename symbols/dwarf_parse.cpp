@@ -331,8 +331,8 @@ class UnitWalker {
     Keep(key, parent.key, tag, flags);
     if (f.specification && f.specification != key) {
       if (f.specification > key) st_.forward_definitions[f.specification] = key;
-      DWARF_InfoFor(st_, f.specification).definition = key;
-      DWARF_InfoFor(st_, key).declaration = f.specification;
+      st_.definition_of[f.specification] = key;
+      st_.declaration_of[key] = f.specification;
     }
     const bool indexed_tag = IsComposite(tag) || tag == DW_TAG_typedef ||
                              tag == DW_TAG_variable || tag == DW_TAG_subprogram;

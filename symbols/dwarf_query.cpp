@@ -84,8 +84,7 @@ SYM_HANDLE DWARF_GetCategoryEntry(const ELF_FILE* elf, uint32_t category, uint64
 }
 
 SYM_KEY DWARF_DeclarationOf(DWARF_STATE& st, SYM_KEY key) {
-  const DWARF_INFO* info = DWARF_FindInfo(st, key);
-  if (info && info->declaration) return info->declaration;
+  if (auto it = st.declaration_of.find(key); it != st.declaration_of.end()) return it->second;
   DWARF_Die die = DWARF_Fetch(st, key);
   if (!die) return 0;
   const SYM_KEY found =
@@ -94,8 +93,7 @@ SYM_KEY DWARF_DeclarationOf(DWARF_STATE& st, SYM_KEY key) {
 }
 
 SYM_KEY DWARF_DefinitionOf(DWARF_STATE& st, SYM_KEY key) {
-  const DWARF_INFO* info = DWARF_FindInfo(st, key);
-  if (info && info->definition) return info->definition;
+  if (auto it = st.definition_of.find(key); it != st.definition_of.end()) return it->second;
   DWARF_Die die = DWARF_Fetch(st, key);
   if (!die) return 0;
   // A type stub that names its type unit by signature (DW_AT_signature).
@@ -248,8 +246,11 @@ uint64_t DWARF_ByteSizeOf(DWARF_STATE& st, SYM_KEY key) {
       size = address_size ? address_size : 4;
     } else if (tag == DW_TAG_array_type) {
       return DWARF_ArrayTotalSize(st, cur);  // 0 for an incomplete array
-    } else {
-      size = ByteSizeAttr(st, cur);
+    } else if (tag != DW_TAG_variable && tag != DW_TAG_formal_parameter &&
+               tag != DW_TAG_typedef && tag != DW_TAG_const_type &&
+               tag != DW_TAG_volatile_type && tag != DW_TAG_restrict_type &&
+               tag != DW_TAG_atomic_type) {
+      size = ByteSizeAttr(st, cur);  // the tags above carry no size of their own
     }
     if (size) return size;
     const SYM_KEY next = TypeRef(st, cur);
@@ -311,8 +312,8 @@ bool DWARF_IsStaticMember(SYM_HANDLE symbol) {
   DWARF_STATE* st = DWARF_StateOf(symbol);
   if (!st) return false;
   SYM_KEY key = SYM_Key(symbol);
-  const DWARF_INFO* info = DWARF_FindInfo(*st, key);
-  if (info && info->declaration) key = info->declaration;  // definition outside the class
+  // A definition outside the class names its declaration inside it.
+  if (auto it = st->declaration_of.find(key); it != st->declaration_of.end()) key = it->second;
   const DWARF_ENTRY* e = DWARF_FindEntry(*st, key);
   if (e && (e->flags & DWARF_ENTRY_PARENT_COMPOSITE) &&
       (e->tag == DW_TAG_variable ||

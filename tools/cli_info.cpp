@@ -15,7 +15,7 @@ int RunInfo(std::span<char* const> args) {
     return CLI_USAGE;
   }
   CLI_ElfCapture capture;
-  ELF_FILE* elf = CLI_OpenElfCaptured(args[0], capture);
+  ELF_FILE* elf = CLI_OpenElfCaptured(args[0], capture, true);
   if (!elf) {
     for (const std::string& e : capture.errors) std::fprintf(stderr, "%s\n", e.c_str());
     return CLI_FAILED;

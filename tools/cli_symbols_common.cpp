@@ -24,9 +24,9 @@ void Log(const char* line, void* user) {
 
 }  // namespace
 
-ELF_FILE* CLI_OpenElfCaptured(const char* path, CLI_ElfCapture& capture) {
+ELF_FILE* CLI_OpenElfCaptured(const char* path, CLI_ElfCapture& capture, bool with_log) {
   ELF_SetMessageSink(Sink, &capture);
-  ELF_SetDebugLogHook(Log, &capture);
+  if (with_log) ELF_SetDebugLogHook(Log, &capture);
   ELF_FILE* elf = ELF_Open(path, true);
   ELF_SetMessageSink(nullptr, nullptr);
   ELF_SetDebugLogHook(nullptr, nullptr);

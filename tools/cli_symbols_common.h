@@ -12,6 +12,7 @@ struct CLI_ElfCapture {
   std::vector<std::string> errors;     // "error CODE: TEXT", in report order
 };
 
-// Opens `path` with the full parse while capturing messages into `capture`. Null on failure
-// (the capture then holds the reader's error).
-ELF_FILE* CLI_OpenElfCaptured(const char* path, CLI_ElfCapture& capture);
+// Opens `path` with the full parse while capturing messages into `capture`, and, with
+// `with_log`, the debug log (the parse then also reads source lines, macros and frames for
+// its statistics). Null on failure (the capture then holds the reader's error).
+ELF_FILE* CLI_OpenElfCaptured(const char* path, CLI_ElfCapture& capture, bool with_log = false);

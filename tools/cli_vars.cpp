@@ -31,7 +31,7 @@ int RunVars(std::span<char* const> args) {
     return CLI_USAGE;
   }
   CLI_ElfCapture capture;
-  ELF_FILE* elf = CLI_OpenElfCaptured(args[0], capture);
+  ELF_FILE* elf = CLI_OpenElfCaptured(args[0], capture, false);
   if (!elf) {
     for (const std::string& e : capture.errors) std::fprintf(stderr, "%s\n", e.c_str());
     return CLI_FAILED;
