@@ -1,9 +1,7 @@
 #include "tests/symbols_tree/tree_fixture.h"
 
-#include <sys/wait.h>
+#include <stdlib.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -11,112 +9,75 @@
 
 #include "symbols/elf_reader.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 // A private folder for this process's fixtures, removed at exit.
 struct TempFolder {
-  fs::path path;
+  std::string path;
   TempFolder() {
     char pattern[] = "/tmp/vistro_symtree_XXXXXX";
     if (mkdtemp(pattern) != nullptr) path = pattern;
   }
   ~TempFolder() {
     std::error_code ec;
-    if (!path.empty()) fs::remove_all(path, ec);
+    if (!path.empty()) std::filesystem::remove_all(path, ec);
   }
 };
-
-TempFolder& Folder() {
+const std::string& Folder() {
   static TempFolder folder;
-  return folder;
+  return folder.path;
 }
 
-bool HaveTool(const char* tool) {
-  std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-  return std::system(cmd.c_str()) == 0;
+bool HaveTool(const std::string& tool) {
+  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// Shell recipes; $S is the fixture source folder, $O the output folder.
-struct RECIPE {
-  const char* tool;
-  const char* commands;
+// Shell recipes: tool, commands ($S is the fixture source folder, $O the output folder).
+#define C_SOURCES " $S/tree_c.c $S/tree_c_other.c $S/tree_main.c"
+#define HOST_C(name, flags, sources) {name, {"gcc", "gcc -no-pie " flags " -o $O/" name ".elf " sources}}
+const std::map<std::string, std::pair<const char*, const char*>> kRecipes = {
+    HOST_C("c", "-g -O0", C_SOURCES),
+    HOST_C("c_dwarf4", "-gdwarf-4 -O0", C_SOURCES),
+    HOST_C("deep", "-g -O0", "$S/deep.c"),
+    HOST_C("locs", "-g -O2", "$S/locs.c"),
+    HOST_C("fb", "-g -O0", "$S/fb.c"),
+    {"cpp4", {"g++", "g++ -no-pie -gdwarf-4 -O0 -o $O/cpp4.elf $S/tree_cpp.cpp"}},
+    {"cpp5", {"g++", "g++ -no-pie -g -O0 -o $O/cpp5.elf $S/tree_cpp.cpp"}},
+    {"cpp_clang", {"clang++", "clang++ -fno-pie -no-pie -g -O0 -o $O/cpp_clang.elf $S/tree_cpp.cpp"}},
+    {"rep", {"gcc", "gcc -g -c -DPART=1 -o $O/rep1.o $S/rep.c && gcc -g -c -o $O/other.o "
+                    "$S/tree_c_other.c && gcc -g -c -DPART=2 -o $O/rep2.o $S/rep.c && "
+                    "gcc -no-pie -o $O/rep.elf $O/rep1.o $O/other.o $O/rep2.o"}},
+    // The unit's name is blanked in the assembly: its variables have no source file.
+    {"empty", {"gcc", "cd $S && gcc -gdwarf-4 -S -o $O/empty.s empty_src.c && "
+                      "sed 's/^\t[.]string\t\"empty_src[.]c\"$/\t.string\t\"\"/' $O/empty.s > "
+                      "$O/empty2.s && grep -q '^\t[.]string\t\"\"$' $O/empty2.s && "
+                      "gcc -c -o $O/empty.o $O/empty2.s && "
+                      "gcc -no-pie -g -o $O/empty.elf $O/empty.o $S/tree_c_other.c"}},
+    {"thumb", {"clang", "clang --target=thumbv7em-none-eabi -mcpu=cortex-m7 -mfpu=fpv5-d16 "
+                        "-mfloat-abi=hard -ffreestanding -nostdlib -fuse-ld=lld -g -O0 "
+                        "-Wl,--entry=main -Wl,-Ttext=0x08000000 -Wl,-Tdata=0x20000000 "
+                        "-Wl,-Tbss=0x20010000 -o $O/thumb.elf" C_SOURCES}},
 };
-
-const std::map<std::string, RECIPE>& Recipes() {
-  static const std::map<std::string, RECIPE> recipes = {
-      {"c", {"gcc", "gcc -no-pie -g -O0 -o $O/c.elf $S/tree_c.c $S/tree_c_other.c $S/tree_main.c"}},
-      {"c_dwarf4",
-       {"gcc", "gcc -no-pie -gdwarf-4 -O0 -o $O/c_dwarf4.elf $S/tree_c.c $S/tree_c_other.c "
-               "$S/tree_main.c"}},
-      {"cpp4", {"g++", "g++ -no-pie -gdwarf-4 -O0 -o $O/cpp4.elf $S/tree_cpp.cpp $S/cpp_main.cpp"}},
-      {"cpp5", {"g++", "g++ -no-pie -g -O0 -o $O/cpp5.elf $S/tree_cpp.cpp $S/cpp_main.cpp"}},
-      {"cpp_clang",
-       {"clang++", "clang++ -fno-pie -no-pie -g -O0 -o $O/cpp_clang.elf $S/tree_cpp.cpp "
-                   "$S/cpp_main.cpp"}},
-      {"deep", {"gcc", "gcc -no-pie -g -O0 -o $O/deep.elf $S/deep.c"}},
-      {"locs", {"gcc", "gcc -no-pie -g -O2 -o $O/locs.elf $S/locs.c"}},
-      {"rep",
-       {"gcc", "gcc -g -c -DPART=1 -o $O/rep1.o $S/rep.c && "
-               "gcc -g -c -o $O/other.o $S/tree_c_other.c && "
-               "gcc -g -c -DPART=2 -o $O/rep2.o $S/rep.c && "
-               "gcc -no-pie -o $O/rep.elf $O/rep1.o $O/other.o $O/rep2.o"}},
-      {"empty",
-       {"gcc", "cd $S && gcc -gdwarf-4 -S -o $O/empty.s empty_src.c && "
-               "sed 's/^\t[.]string\t\"empty_src[.]c\"$/\t.string\t\"\"/' $O/empty.s > $O/empty2.s && "
-               "grep -q '^\t[.]string\t\"\"$' $O/empty2.s && "
-               "gcc -c -o $O/empty.o $O/empty2.s && "
-               "gcc -no-pie -g -o $O/empty.elf $O/empty.o $S/tree_c_other.c"}},
-      {"fb", {"gcc", "gcc -no-pie -g -O0 -o $O/fb.elf $S/fb.c"}},
-      {"thumb",
-       {"clang", "clang --target=thumbv7em-none-eabi -mcpu=cortex-m7 -mfpu=fpv5-d16 "
-                 "-mfloat-abi=hard -ffreestanding -nostdlib -fuse-ld=lld -g -O0 "
-                 "-Wl,--entry=main -Wl,-Ttext=0x08000000 -Wl,-Tdata=0x20000000 "
-                 "-Wl,-Tbss=0x20010000 -o $O/thumb.elf $S/tree_c.c $S/tree_c_other.c "
-                 "$S/tree_main.c"}},
-  };
-  return recipes;
-}
-
-std::string Expand(const std::string& text, const std::string& src, const std::string& out) {
-  std::string result;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '$' && i + 1 < text.size() && (text[i + 1] == 'S' || text[i + 1] == 'O')) {
-      result += text[i + 1] == 'S' ? src : out;
-      ++i;
-    } else {
-      result += text[i];
-    }
-  }
-  return result;
-}
 
 }  // namespace
 
 std::string FixtureElf(const std::string& name, std::string* why) {
   static std::map<std::string, std::string> built;
-  auto it = built.find(name);
-  if (it != built.end()) return it->second;
+  if (auto it = built.find(name); it != built.end()) return it->second;
   std::string& result = built[name];
-  auto recipe = Recipes().find(name);
-  if (recipe == Recipes().end() || Folder().path.empty()) {
-    if (why) *why = "no recipe or no temporary folder for " + name;
-    return result;
+  auto recipe = kRecipes.find(name);
+  std::string problem;
+  if (recipe == kRecipes.end() || Folder().empty()) {
+    problem = "no recipe or no temporary folder for " + name;
+  } else if (!HaveTool(recipe->second.first)) {
+    problem = std::string(recipe->second.first) + " is not installed";
+  } else {
+    const std::string cmd = "S='" SYMTREE_FIXTURE_DIR "'; O='" + Folder() + "'; (" +
+                            recipe->second.second + ") >$O/" + name + ".log 2>&1";
+    if (std::system(cmd.c_str()) == 0) return result = Folder() + "/" + name + ".elf";
+    problem = "building fixture " + name + " failed: " + cmd;
   }
-  if (!HaveTool(recipe->second.tool)) {
-    if (why) *why = std::string(recipe->second.tool) + " is not installed";
-    return result;
-  }
-  const std::string out = Folder().path.string();
-  const std::string cmd =
-      "(" + Expand(recipe->second.commands, SYMTREE_FIXTURE_DIR, out) + ") >" + out + "/" + name +
-      ".log 2>&1";
-  if (std::system(cmd.c_str()) != 0) {
-    if (why) *why = "building fixture " + name + " failed: " + cmd;
-    return result;
-  }
-  result = out + "/" + name + ".elf";
+  if (why) *why = problem;
   return result;
 }
 
@@ -178,12 +139,11 @@ bool HaveGdb() { return GdbProgram() != nullptr; }
 std::vector<GDB_ANSWER> AskGdb(const std::string& elf_path,
                                const std::vector<std::string>& exprs) {
   std::vector<GDB_ANSWER> answers;
-  if (!HaveGdb() || Folder().path.empty()) return answers;
+  if (!HaveGdb() || Folder().empty()) return answers;
   static int serial = 0;
-  const std::string base = Folder().path.string() + "/gdb" + std::to_string(++serial);
+  const std::string base = Folder() + "/gdb" + std::to_string(++serial);
+  std::ofstream(base + ".py") << kGdbScript;
   {
-    std::ofstream script(base + ".py");
-    script << kGdbScript;
     std::ofstream in(base + ".in");
     for (const std::string& e : exprs) in << e << '\n';
   }
@@ -192,17 +152,11 @@ std::vector<GDB_ANSWER> AskGdb(const std::string& elf_path,
                           ".out\"' -x " + base + ".py >" + base + ".log 2>&1";
   if (std::system(cmd.c_str()) != 0) return answers;
   std::ifstream out(base + ".out");
-  std::string line;
-  while (std::getline(out, line)) {
+  for (std::string line, tag; std::getline(out, line);) {
     GDB_ANSWER a;
     std::istringstream words(line);
-    std::string tag;
-    words >> tag;
-    if (tag == "OK") {
-      a.ok = static_cast<bool>(words >> a.address >> a.size);
-    } else {
-      a.error = line;
-    }
+    a.ok = (words >> tag) && tag == "OK" && (words >> a.address >> a.size);
+    if (!a.ok) a.error = line;
     answers.push_back(a);
   }
   return answers;

@@ -10,17 +10,17 @@
 
 struct ELF_FILE;
 
-// Compiles fixture `name` ("c", "c_dwarf4", "cpp4", "cpp5", "cpp_clang", "deep", "locs",
-// "rep", "empty", "fb", "thumb") once per process into a private temporary folder. Returns
-// the ELF path, or "" when the toolchain is missing or the build failed (`why` says which).
+// Compiles fixture `name` ("c", "c_dwarf4", "cpp4", "cpp5", "cpp_clang", "deep", "locs", "rep",
+// "empty", "fb", "thumb") once per process into a private temporary folder. Returns the ELF
+// path, or "" when the toolchain is missing or the build failed (`why` says which).
 std::string FixtureElf(const std::string& name, std::string* why = nullptr);
 
-// A tree built from an ELF file, freed on destruction. `elf` stays open while the object
-// lives (for tests that query the database too).
+// A tree built from an ELF file (kept open), freed on destruction.
 struct TreeUnderTest {
   ELF_FILE* elf = nullptr;
   SYMTREE_TREE tree;
   int64_t result = -1;
+  const ACTIVE_SYMBOL* Find(const char* path) const { return SYMTREE_FindPath(tree.pRoot, path); }
   ~TreeUnderTest();
 };
 std::unique_ptr<TreeUnderTest> BuildTree(const std::string& elf_path,
@@ -32,17 +32,13 @@ struct TREE_LEAF {
   const ACTIVE_SYMBOL* node = nullptr;
 };
 std::vector<TREE_LEAF> CollectLeaves(const ACTIVE_SYMBOL* root);
-// Children of a node in order.
 std::vector<const ACTIVE_SYMBOL*> Children(const ACTIVE_SYMBOL& node);
 
-// Asks gdb (gdb-multiarch, else gdb) for `&(expr)` and `sizeof(expr)` of every expression.
-// Per expression: true with address and size, or false when gdb could not evaluate it.
+// gdb's `&(expr)` and `sizeof(expr)` per expression; empty when gdb is not installed.
 struct GDB_ANSWER {
   bool ok = false;
-  unsigned long long address = 0;
-  unsigned long long size = 0;
+  unsigned long long address = 0, size = 0;
   std::string error;
 };
-// Empty when gdb is not installed.
 std::vector<GDB_ANSWER> AskGdb(const std::string& elf_path, const std::vector<std::string>& exprs);
 bool HaveGdb();
