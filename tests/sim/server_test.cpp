@@ -16,20 +16,20 @@
 
 namespace {
 
-class TargetServer : public ::testing::Test {
+class TargetServer : public VeltraTest {
  protected:
   void SetUp() override {
+    VeltraTest::SetUp();
+    if (HasFatalFailure()) return;
     std::string error;
-    api_ = LoadVeltra(error);
-    ASSERT_NE(api_, nullptr) << error;
-    ASSERT_GE(api_->VELTRAARM_ExecCommand("SimDefaults", nullptr, 0), 0);
     home_ = std::string(VISTRO_BINARY_DIR) + "/test-home/sim_server_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name();
     ASSERT_TRUE(server_.Start(home_, error)) << error;
   }
   void TearDown() override {
-    if (api_) api_->VELTRAARM_Close();
+    if (api_) api_->VELTRAARM_Close();  // before the server goes
     server_.Kill();
+    VeltraTest::TearDown();
   }
 
   bool ConnectRemote(bool download) {
@@ -37,7 +37,6 @@ class TargetServer : public ::testing::Test {
     return ConnectDemoTarget(*api_, download);
   }
 
-  VeltraApi* api_ = nullptr;
   SimServer server_;
   std::string home_;
 };
@@ -95,20 +94,13 @@ TEST_F(TargetServer, HssOverTcpAndServerKilledMidSession) {
   ASSERT_EQ(api_->VELTRA_HSS_Start(const_cast<VELTRA_HSS_BLOCK*>(blocks), 1, 10, 1), 0);
   std::vector<uint8_t> buf(1 << 20);
   size_t total = 0;
-  uint32_t prev_ts = 0;
-  for (int i = 0; i < 20; ++i) {
+  for (uint32_t i = 0, ts = 0, prev_ts = 0; i < 20; ++i) {
     SleepMs(10);
     const int n = api_->VELTRA_HSS_Read(buf.data(), uint32_t(buf.size()));
-    ASSERT_GE(n, 0);
-    ASSERT_EQ(n % 8, 0);
-    for (int at = 0; at < n; at += 8) {
-      uint32_t ts;
+    ASSERT_TRUE(n >= 0 && n % 8 == 0) << n;
+    for (int at = 0; at < n; at += 8, ++total, prev_ts = ts) {
       std::memcpy(&ts, buf.data() + at, 4);
-      if (total > 0) {
-        ASSERT_EQ(ts - prev_ts, 10u);
-      }
-      prev_ts = ts;
-      ++total;
+      ASSERT_TRUE(total == 0 || ts - prev_ts == 10u) << ts - prev_ts;
     }
   }
   EXPECT_GT(total, 5000u);

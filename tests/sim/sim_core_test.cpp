@@ -121,6 +121,7 @@ TEST(SimProtocol, HostTextParsing) {
   }
 }
 
+// A reader too slow for 1 MHz sampling loses the oldest records, counted, never the newest.
 TEST(SimTarget, FullHssBufferDropsAndCountsTheOldestRecords) {
   setenv("XDG_CONFIG_HOME", (std::string(VISTRO_BINARY_DIR) + "/test-home/sim_tests").c_str(), 1);
   SIM_ElfImage image;
@@ -144,6 +145,18 @@ TEST(SimTarget, FullHssBufferDropsAndCountsTheOldestRecords) {
   EXPECT_GT(after.hss_dropped, 0u);
   EXPECT_GE(after.hss_records, uint64_t(n / 13) + before.hss_dropped);
   EXPECT_LE(before.hss_records, uint64_t(n / 13) + after.hss_dropped);
+  // Contiguous: whatever was dropped came before the first record delivered, and the next
+  // read continues right after the newest.
+  const size_t records = size_t(n) / 13;
+  uint32_t first = 0, last = 0;
+  std::memcpy(&first, buf.data(), 4);
+  std::memcpy(&last, buf.data() + (records - 1) * 13, 4);
+  EXPECT_EQ(last - first, uint32_t(records - 1));
+  EXPECT_GT(first, 100000u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_GT(target.HssRead(std::span<uint8_t>(buf.data(), 13)), 0);
+  std::memcpy(&first, buf.data(), 4);
+  EXPECT_EQ(first, last + 1);
   // Emulated time never ran ahead of wall time (the target is at most as old as this test).
   EXPECT_LE(after.target_time_us, 1600000u + 5000000u);
 }

@@ -75,6 +75,28 @@ float ReadF32(VeltraApi& api, uint32_t addr) {
   return v;
 }
 
+void VeltraTest::SetUp() {
+  std::string error;
+  api_ = LoadVeltra(error);
+  ASSERT_NE(api_, nullptr) << error;
+  ASSERT_TRUE(api_->missing.empty()) << api_->missing.front();
+  ASSERT_EQ(Exec("SimDefaults"), "");
+}
+
+void VeltraTest::TearDown() {
+  if (!api_) return;
+  api_->VELTRA_HSS_Stop();
+  api_->VELTRAARM_Close();
+  Exec("SimDefaults");
+}
+
+std::string VeltraTest::Exec(const std::string& cmd) {
+  char err[1024] = {};
+  const int r = api_->VELTRAARM_ExecCommand(cmd.c_str(), err, sizeof err);
+  EXPECT_EQ(r < 0, err[0] != '\0') << cmd;
+  return err;
+}
+
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 SimServer::~SimServer() { Kill(); }

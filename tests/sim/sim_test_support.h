@@ -2,6 +2,7 @@
 // application loads it, symbol addresses of the demo firmware, and a target server process.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -41,6 +42,17 @@ float ReadF32(VeltraApi& api, uint32_t addr);
 template <class Pred>
 bool WaitFor(Pred pred, int timeout_ms);
 void SleepMs(int ms);
+
+// Base of the tests through the library: loaded with all exports, simulator defaults before
+// and after each test, the probe closed afterwards.
+class VeltraTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Runs a command; returns the error text (empty on success).
+  std::string Exec(const std::string& cmd);
+  VeltraApi* api_ = nullptr;
+};
 
 // A vistro-simtarget process listening on 127.0.0.1 with its own app-data folder.
 class SimServer {

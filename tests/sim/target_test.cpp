@@ -1,6 +1,6 @@
 // The demo firmware running on the simulated target, observed and driven through the library:
 // execution, SysTick, HSS time stamps and values, writes that change the firmware's behaviour,
-// faults, the emulated clock, and the flash image kept between connections.
+// halting and faults, the emulated clock, and the flash image kept between connections.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,39 +20,37 @@ uint32_t LoadU32(const uint8_t* p) {
   return v;
 }
 
-class DemoTarget : public ::testing::Test {
+class DemoTarget : public VeltraTest {
  protected:
   void SetUp() override {
-    std::string error;
-    api_ = LoadVeltra(error);
-    ASSERT_NE(api_, nullptr) << error;
-    ASSERT_GE(api_->VELTRAARM_ExecCommand("SimDefaults", nullptr, 0), 0);
+    VeltraTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(ConnectDemoTarget(*api_, true));
     tick_ = DemoSymbol("g_tick_ms");
     // The firmware is running once SysTick has fired a few times.
     ASSERT_TRUE(WaitFor([&] { return ReadU32(*api_, tick_) > 5; }, 5000));
   }
-  void TearDown() override {
-    if (!api_) return;
-    api_->VELTRA_HSS_Stop();
-    api_->VELTRAARM_Close();
-    api_->VELTRAARM_ExecCommand("SimDefaults", nullptr, 0);
+  int StartHss(std::vector<VELTRA_HSS_BLOCK> blocks, int period_us) {
+    blocks.push_back({0, 0, 0, 0});
+    return api_->VELTRA_HSS_Start(blocks.data(), int(blocks.size() - 1), period_us, 1);
   }
-
   // Reads HSS records for about `ms` milliseconds (every 10 ms, as the application does).
-  std::vector<uint8_t> Collect(int ms, size_t buf_size = 1 << 21) {
-    std::vector<uint8_t> all, buf(buf_size);
+  std::vector<uint8_t> Collect(int ms) {
+    std::vector<uint8_t> all, buf(1 << 21);
     for (int waited = 0; waited < ms; waited += 10) {
       SleepMs(10);
       const int n = api_->VELTRA_HSS_Read(buf.data(), uint32_t(buf.size()));
       EXPECT_GE(n, 0);
-      if (n <= 0) continue;
-      all.insert(all.end(), buf.begin(), buf.begin() + n);
+      if (n > 0) all.insert(all.end(), buf.begin(), buf.begin() + n);
     }
     return all;
   }
+  void ExpectStopped() {
+    const uint32_t tick = ReadU32(*api_, tick_);
+    SleepMs(30);
+    EXPECT_EQ(ReadU32(*api_, tick_), tick);  // a halted core does not run
+  }
 
-  VeltraApi* api_ = nullptr;
   uint32_t tick_ = 0;
 };
 
@@ -75,14 +73,9 @@ TEST_F(DemoTarget, RunsTheFirmwareAtTheEmulatedClock) {
 }
 
 TEST_F(DemoTarget, HssRecordsAreWholeAndExactlySpaced) {
-  const VELTRA_HSS_BLOCK blocks[] = {
-      {DemoSymbol("g_tick_ms"), 4, 0, 0},
-      {DemoSymbol("g_counter_u16"), 2, 0, 0},
-      {DemoSymbol("g_triangle_d"), 8, 0, 0},
-      {0, 0, 0, 0},
-  };
+  ASSERT_EQ(StartHss({{tick_, 4, 0, 0}, {DemoSymbol("g_counter_u16"), 2, 0, 0},
+                      {DemoSymbol("g_triangle_d"), 8, 0, 0}}, 250), 0);
   const size_t record = 4 + 4 + 2 + 8;
-  ASSERT_EQ(api_->VELTRA_HSS_Start(const_cast<VELTRA_HSS_BLOCK*>(blocks), 3, 250, 1), 0);
   // A buffer that holds 2.5 records gets whole ones only.
   std::vector<uint8_t> small(record * 5 / 2);
   int got = 0;
@@ -92,19 +85,15 @@ TEST_F(DemoTarget, HssRecordsAreWholeAndExactlySpaced) {
   const std::vector<uint8_t> data = Collect(300);
   ASSERT_EQ(data.size() % record, 0u);
   const size_t n = data.size() / record;
-  ASSERT_GT(n, 600u); // 300 ms at 4 kHz, generously
+  ASSERT_GT(n, 600u);  // 300 ms at 4 kHz, generously
   const uint32_t first_ts = LoadU32(data.data()), first_tick = LoadU32(data.data() + 4);
-  EXPECT_EQ(first_ts % 250, 0u); // samples sit on period boundaries of target time
-  uint32_t prev_ts = first_ts;
+  EXPECT_EQ(first_ts % 250, 0u);  // samples sit on period boundaries of target time
   for (size_t i = 1; i < n; ++i) {
     const uint8_t* r = data.data() + i * record;
-    const uint32_t ts = LoadU32(r);
-    ASSERT_EQ(uint32_t(ts - prev_ts), 250u) << "record " << i;
-    prev_ts = ts;
+    ASSERT_EQ(LoadU32(r) - LoadU32(r - record), 250u) << "record " << i;
     // SysTick fires every 1000 us of target time: the tick value follows the time stamps.
     const int64_t ticks = int64_t(LoadU32(r + 4)) - first_tick;
-    const int64_t elapsed_ms = int64_t(ts - first_ts) / 1000;
-    ASSERT_LE(std::llabs(ticks - elapsed_ms), 1) << "record " << i;
+    ASSERT_LE(std::llabs(ticks - int64_t(LoadU32(r) - first_ts) / 1000), 1) << "record " << i;
     double tri;
     std::memcpy(&tri, r + 10, 8);
     ASSERT_TRUE(tri >= -1.0 && tri <= 1.0) << tri;
@@ -112,28 +101,22 @@ TEST_F(DemoTarget, HssRecordsAreWholeAndExactlySpaced) {
 }
 
 TEST_F(DemoTarget, CounterSampledAtMaximumRateIsNeverTornOrOutOfOrder) {
-  const VELTRA_HSS_BLOCK blocks[] = {{DemoSymbol("g_counter_u32"), 4, 0, 0}, {0, 0, 0, 0}};
   VELTRA_HSS_CAPS caps{};
   ASSERT_EQ(api_->VELTRA_HSS_GetCaps(&caps), 0);
-  const int period_us = int(1000000 / caps.max_freq_hz);
-  ASSERT_EQ(api_->VELTRA_HSS_Start(const_cast<VELTRA_HSS_BLOCK*>(blocks), 1, period_us, 1), 0);
+  const uint32_t period_us = 1000000 / caps.max_freq_hz;
+  ASSERT_EQ(StartHss({{DemoSymbol("g_counter_u32"), 4, 0, 0}}, int(period_us)), 0);
   const std::vector<uint8_t> data = Collect(500);
   const size_t n = data.size() / 8;
   ASSERT_GT(n, 50000u);
-  uint32_t prev = LoadU32(data.data() + 4);
-  uint32_t prev_ts = LoadU32(data.data());
   size_t steps = 0;
   for (size_t i = 1; i < n; ++i) {
-    const uint32_t ts = LoadU32(data.data() + 8 * i);
-    const uint32_t v = LoadU32(data.data() + 8 * i + 4);
-    ASSERT_EQ(uint32_t(ts - prev_ts), uint32_t(period_us)) << i;
+    const uint8_t* r = data.data() + 8 * i;
+    ASSERT_EQ(LoadU32(r) - LoadU32(r - 8), period_us) << i;
     // The firmware adds 0x00010001 per tick: any difference but 0 or one step is a torn or
     // reordered value (the modulo arithmetic lets the wrap through).
-    const uint32_t diff = v - prev;
-    ASSERT_TRUE(diff == 0 || diff == 0x00010001u) << "record " << i << ": " << prev << " -> " << v;
+    const uint32_t diff = LoadU32(r + 4) - LoadU32(r - 4);
+    ASSERT_TRUE(diff == 0 || diff == 0x00010001u) << "record " << i << ": +" << diff;
     steps += diff != 0;
-    prev = v;
-    prev_ts = ts;
   }
   EXPECT_GT(steps, 50u);
 }
@@ -153,89 +136,58 @@ TEST_F(DemoTarget, WrittenSetpointDrivesTheMotor) {
   EXPECT_TRUE(WaitFor([&] { return std::fabs(ReadF32(*api_, motor + 4)) < 300.0f; }, 5000));
 }
 
-TEST_F(DemoTarget, FaultingCoreHaltsAndGoRetries) {
-  const uint32_t fault = 0xFA17;
+TEST_F(DemoTarget, HaltGoAndAFaultingCore) {
+  ASSERT_EQ(Exec("SimHalt"), "");
+  EXPECT_EQ(api_->VELTRA_IsHalted(), 1);
+  ExpectStopped();
+  api_->VELTRA_Go();
+  EXPECT_EQ(api_->VELTRA_IsHalted(), 0);
+  const uint32_t tick = ReadU32(*api_, tick_);
+  EXPECT_TRUE(WaitFor([&] { return ReadU32(*api_, tick_) > tick + 5; }, 2000));
+
+  const uint32_t fault = 0xFA17;  // the firmware reads unmapped memory
   ASSERT_EQ(api_->VELTRA_WriteMem(DemoSymbol("g_command"), 4, &fault), 4);
   EXPECT_TRUE(WaitFor([&] { return api_->VELTRA_IsHalted() == 1; }, 2000));
-  const uint32_t tick = ReadU32(*api_, tick_);
-  SleepMs(30);
-  EXPECT_EQ(ReadU32(*api_, tick_), tick); // a halted core does not run
+  ExpectStopped();
   // Memory stays readable; a reset through a new download brings the firmware back.
   ASSERT_EQ(api_->VELTRA_DownloadFile(DemoElfPath().c_str(), 0), 0);
   EXPECT_TRUE(WaitFor([&] { return api_->VELTRA_IsHalted() == 0 && ReadU32(*api_, tick_) > 3; }, 2000));
 }
 
-TEST_F(DemoTarget, HaltAndGo) {
-  ASSERT_GE(api_->VELTRAARM_ExecCommand("SimHalt", nullptr, 0), 0);
-  EXPECT_EQ(api_->VELTRA_IsHalted(), 1);
-  const uint32_t tick = ReadU32(*api_, tick_);
-  SleepMs(30);
-  EXPECT_EQ(ReadU32(*api_, tick_), tick);
-  api_->VELTRA_Go();
-  EXPECT_EQ(api_->VELTRA_IsHalted(), 0);
-  EXPECT_TRUE(WaitFor([&] { return ReadU32(*api_, tick_) > tick + 5; }, 2000));
-}
-
-TEST_F(DemoTarget, ClockCommandChangesTheSysTickRate) {
+TEST_F(DemoTarget, ClockAndMaximumFrequencyCommands) {
   // The firmware programs SysTick for 64 MHz; at 16 instructions per microsecond a tick takes
   // 4 ms of target time.
-  ASSERT_GE(api_->VELTRAARM_ExecCommand("SimClock = 16", nullptr, 0), 0);
-  const VELTRA_HSS_BLOCK blocks[] = {{tick_, 4, 0, 0}, {0, 0, 0, 0}};
-  SleepMs(10); // let the current tick period run out
-  ASSERT_EQ(api_->VELTRA_HSS_Start(const_cast<VELTRA_HSS_BLOCK*>(blocks), 1, 100, 1), 0);
-  const std::vector<uint8_t> data = Collect(200);
+  ASSERT_EQ(Exec("SimClock = 16"), "");
+  SleepMs(10);  // let the current tick period run out
+  ASSERT_EQ(StartHss({{tick_, 4, 0, 0}}, 100), 0);
+  std::vector<uint8_t> data = Collect(200);
   const size_t n = data.size() / 8;
   ASSERT_GT(n, 500u);
   uint32_t first_change = 0, last_change = 0, changes = 0;
   for (size_t i = 1; i < n; ++i) {
-    if (LoadU32(data.data() + 8 * i + 4) != LoadU32(data.data() + 8 * (i - 1) + 4)) {
-      const uint32_t ts = LoadU32(data.data() + 8 * i);
-      if (changes++ == 0) first_change = ts;
-      last_change = ts;
-    }
+    if (LoadU32(data.data() + 8 * i + 4) == LoadU32(data.data() + 8 * i - 4)) continue;
+    last_change = LoadU32(data.data() + 8 * i);
+    if (changes++ == 0) first_change = last_change;
   }
   ASSERT_GT(changes, 5u);
-  const double period = double(last_change - first_change) / double(changes - 1);
-  EXPECT_NEAR(period, 4000.0, 150.0);
-}
+  EXPECT_NEAR(double(last_change - first_change) / double(changes - 1), 4000.0, 150.0);
 
-TEST_F(DemoTarget, HssReadFailsAfterTheConfiguredNumberOfReads) {
-  ASSERT_GE(api_->VELTRAARM_ExecCommand("SimHSSReadFailAfter = 3", nullptr, 0), 0);
-  const VELTRA_HSS_BLOCK blocks[] = {{tick_, 4, 0, 0}, {0, 0, 0, 0}};
-  ASSERT_EQ(api_->VELTRA_HSS_Start(const_cast<VELTRA_HSS_BLOCK*>(blocks), 1, 1000, 1), 0);
-  uint8_t buf[4096];
-  for (int i = 0; i < 3; ++i) EXPECT_GE(api_->VELTRA_HSS_Read(buf, sizeof buf), 0) << i;
-  EXPECT_LT(api_->VELTRA_HSS_Read(buf, sizeof buf), 0);
-  EXPECT_LT(api_->VELTRA_HSS_Read(buf, sizeof buf), 0);
-}
-
-TEST_F(DemoTarget, MaximumFrequencyLimitsTheSamplingRate) {
-  ASSERT_GE(api_->VELTRAARM_ExecCommand("SimHSSMaxFreq = 2000", nullptr, 0), 0);
-  const VELTRA_HSS_BLOCK blocks[] = {{tick_, 4, 0, 0}, {0, 0, 0, 0}};
-  ASSERT_EQ(api_->VELTRA_HSS_Start(const_cast<VELTRA_HSS_BLOCK*>(blocks), 1, 10, 1), 0);
-  const std::vector<uint8_t> data = Collect(100);
+  // A period below the probe's maximum frequency is raised to it.
+  api_->VELTRA_HSS_Stop();
+  ASSERT_EQ(Exec("SimHSSMaxFreq = 2000"), "");
+  ASSERT_EQ(StartHss({{tick_, 4, 0, 0}}, 10), 0);
+  data = Collect(100);
   ASSERT_GE(data.size(), 16u);
   EXPECT_EQ(LoadU32(data.data() + 8) - LoadU32(data.data()), 500u);
 }
 
-TEST_F(DemoTarget, SlowReaderLosesTheOldestRecordsNotTheNewest) {
-  // 1 MHz with a 16-byte record: the 16 MB buffer holds about one second.
-  std::vector<VELTRA_HSS_BLOCK> blocks(4, VELTRA_HSS_BLOCK{tick_, 3, 0, 0});
-  const uint32_t start_ms = ReadU32(*api_, tick_);
-  ASSERT_EQ(api_->VELTRA_HSS_Start(blocks.data(), 3, 1, 1), 0);
-  SleepMs(1500);
-  std::vector<uint8_t> buf(32u << 20);
-  const int n = api_->VELTRA_HSS_Read(buf.data(), uint32_t(buf.size()));
-  ASSERT_GT(n, 0);
-  const size_t records = size_t(n) / 13;
-  const uint32_t first = LoadU32(buf.data()), last = LoadU32(buf.data() + (records - 1) * 13);
-  // Contiguous: whatever was dropped came before the first record delivered.
-  EXPECT_EQ(last - first, uint32_t(records - 1));
-  EXPECT_GT(first, start_ms * 1000u + 100000u);
-  // The newest record is recent: the next read continues right after it.
-  SleepMs(5);
-  ASSERT_GT(api_->VELTRA_HSS_Read(buf.data(), 13), 0);
-  EXPECT_EQ(LoadU32(buf.data()), last + 1);
+TEST_F(DemoTarget, HssReadFailsAfterTheConfiguredNumberOfReads) {
+  ASSERT_EQ(Exec("SimHSSReadFailAfter = 3"), "");
+  ASSERT_EQ(StartHss({{tick_, 4, 0, 0}}, 1000), 0);
+  uint8_t buf[4096];
+  for (int i = 0; i < 3; ++i) EXPECT_GE(api_->VELTRA_HSS_Read(buf, sizeof buf), 0) << i;
+  EXPECT_LT(api_->VELTRA_HSS_Read(buf, sizeof buf), 0);
+  EXPECT_LT(api_->VELTRA_HSS_Read(buf, sizeof buf), 0);
 }
 
 TEST_F(DemoTarget, FlashImageIsKeptInTheAppDataFolder) {
