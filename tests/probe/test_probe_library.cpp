@@ -2,66 +2,68 @@
 // a failed search. The library stays loaded once found, so the cases that need it missing run
 // first and skip themselves when an earlier case of this process has loaded it.
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
+#include <stdlib.h>
 #include <unistd.h>
 
-#include "probe/probe_library.h"
+#include <filesystem>
+#include <fstream>
+#include <string>
+
 #include "probe/probe_session.h"
-#include "platform/sys_text.h"
 #include "tests/probe/probe_test_support.h"
 
 namespace {
 
-std::string InstallFolder(const std::string& ini_path) {
-  char folder[PROBE_SEARCH_PATH_SIZE];
-  if (!PROBE_ReadInstallFolder(ini_path.c_str(), folder, sizeof(folder))) return "<none>";
-  return folder;
-}
+// A fresh folder below /tmp, removed with its contents at the end of its life.
+class TempFolder {
+ public:
+  TempFolder() {
+    char pattern[] = "/tmp/vistro-probe-XXXXXX";
+    path_ = mkdtemp(pattern) ? pattern : "/tmp/vistro-probe-failed";
+  }
+  ~TempFolder() { std::filesystem::remove_all(path_); }
+  const std::string& path() const { return path_; }
+  std::string Make(const std::string& relative) const {
+    std::filesystem::create_directories(path_ + "/" + relative);
+    return path_ + "/" + relative;
+  }
+  std::string Write(const std::string& relative, const std::string& content) const {
+    std::ofstream(path_ + "/" + relative, std::ios::binary) << content;
+    return path_ + "/" + relative;
+  }
+
+ private:
+  std::string path_;
+};
 
 TEST(ProbeLibrary, RegistryInstallFolder) {
   TempFolder temp;
-  const std::string long_value(255, 'x');  // with "/dir/" makes 260 bytes: too long
-  const std::string fitting_value(254, 'x');
-  struct Case {
-    const char* name;
-    std::string content;
-    std::string want;
-  };
-  const Case cases[] = {
-      {"folder with slash", "[Software\\Tarvik\\Veltra]\nInstallPath=/opt/tarvik/veltra/\n",
-       "/opt/tarvik/veltra/"},
-      {"program path keeps its folder",
-       "[Software\\Tarvik\\Veltra]\nInstallPath=/opt/tarvik/Veltra.exe\n", "/opt/tarvik/"},
-      {"windows separators", "[Software\\Tarvik\\Veltra]\nInstallPath=C:\\Tarvik\\Veltra\\\n",
-       "C:\\Tarvik\\Veltra\\"},
-      {"case, blanks, quotes and comments",
-       "; installed by hand\n[software\\tarvik\\VELTRA]\r\n  installpath = \"/opt/v/\"  \r\n",
-       "/opt/v/"},
-      {"second section when the first is absent",
-       "[Other]\nInstallPath=/wrong/\n[Software\\Tarvik\\Burnix]\nInstallPath=/opt/burnix/\n",
-       "/opt/burnix/"},
-      {"first section decides even without a value",
-       "[Software\\Tarvik\\Veltra]\nVersion=7\n[Software\\Tarvik\\Burnix]\nInstallPath=/b/\n",
-       "<none>"},
-      {"empty value", "[Software\\Tarvik\\Veltra]\nInstallPath=\n", "<none>"},
-      {"no folder part", "[Software\\Tarvik\\Veltra]\nInstallPath=Veltra\n", "<none>"},
-      {"key before any section", "InstallPath=/opt/v/\n", "<none>"},
-      {"value of 260 bytes", "[Software\\Tarvik\\Veltra]\nInstallPath=/dir/" + long_value + "\n",
-       "<none>"},
-      {"value of 259 bytes",
-       "[Software\\Tarvik\\Veltra]\nInstallPath=/dir/" + fitting_value + "\n", "/dir/"},
-      {"no trailing newline", "[Software\\Tarvik\\Veltra]\nInstallPath=/last/line/x",
-       "/last/line/"},
-  };
-  int n = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string ini = temp.Write("r" + std::to_string(n++) + ".ini", c.content);
-    EXPECT_EQ(InstallFolder(ini), c.want);
+  const std::string v = "[Software\\Tarvik\\Veltra]\n", p = v + "InstallPath=";
+  const std::pair<std::string, std::string> cases[] = {
+      {p + "/opt/tarvik/veltra/\n", "/opt/tarvik/veltra/"},
+      {p + "/opt/tarvik/Veltra.exe\n", "/opt/tarvik/"},  // a program path keeps its folder
+      {p + "C:\\Tarvik\\Veltra\\\n", "C:\\Tarvik\\Veltra\\"},
+      {"; by hand\n[software\\tarvik\\VELTRA]\r\n  installpath = \"/opt/v/\"  \r\n", "/opt/v/"},
+      {"[Other]\nInstallPath=/wrong/\n[Software\\Tarvik\\Burnix]\nInstallPath=/opt/b/\n",
+       "/opt/b/"},
+      {v + "Version=7\n[Software\\Tarvik\\Burnix]\nInstallPath=/b/\n",
+       ""},  // first section decides
+      {p + "\n", ""},
+      {p + "Veltra\n", ""},                                   // no folder part
+      {"InstallPath=/opt/v/\n", ""},                          // key before any section
+      {p + "/dir/" + std::string(255, 'x') + "\n", ""},       // value of 260 bytes
+      {p + "/dir/" + std::string(254, 'x') + "\n", "/dir/"},  // value of 259 bytes
+      {p + "/last/line/x", "/last/line/"},                    // no trailing newline
+      {"", ""}};
+  for (const auto& [content, want] : cases) {
+    SCOPED_TRACE(content);
+    char folder[PROBE_SEARCH_PATH_SIZE] = "<none>";
+    const std::string ini =
+        content.empty() ? temp.path() + "/missing.ini" : temp.Write("r.ini", content);
+    const bool found = PROBE_ReadInstallFolder(ini.c_str(), folder, sizeof(folder));
+    EXPECT_EQ(found ? std::string(folder) : "", want);
+    EXPECT_EQ(found, !want.empty());
   }
-  EXPECT_EQ(InstallFolder(temp.path() + "/missing.ini"), "<none>");
 }
 
 TEST(ProbeLibrary, DefaultSearchStartsBesideTheProgram) {
@@ -81,8 +83,7 @@ TEST(ProbeLibrary, MissingLibraryIsReportedOnEveryWrapperCall) {
   TempFolder temp;
   PROBE_LibrarySearch search;
   SYS_CopyText(search.module_folder, sizeof(search.module_folder), temp.Make("module").c_str());
-  SYS_CopyText(search.program_folder, sizeof(search.program_folder),
-               temp.Make("program").c_str());
+  SYS_CopyText(search.program_folder, sizeof(search.program_folder), temp.Make("program").c_str());
   // The registry names a folder without the library.
   const std::string ini = temp.Write(
       "registry.ini", "[Software\\Tarvik\\Veltra]\nInstallPath=" + temp.Make("inst") + "/\n");
@@ -124,11 +125,10 @@ TEST(ProbeLibrary, FoundThroughTheRegistryInBinX64) {
   std::filesystem::create_symlink(real, bin_x64 + "/libVeltra_x64.so");
   // The machine file names the folder; the user file has an unusable entry, so the search
   // must go on to the machine file.
-  const std::string user =
-      temp.Write("user.ini", "[Software\\Tarvik\\Veltra]\nInstallPath=\n");
-  const std::string machine = temp.Write(
-      "machine.ini", "[Software\\Tarvik\\Burnix]\nInstallPath=" + temp.path() +
-                         "/inst/Veltra.exe\n");
+  const std::string user = temp.Write("user.ini", "[Software\\Tarvik\\Veltra]\nInstallPath=\n");
+  const std::string machine =
+      temp.Write("machine.ini",
+                 "[Software\\Tarvik\\Burnix]\nInstallPath=" + temp.path() + "/inst/Veltra.exe\n");
   PROBE_LibrarySearch search;
   SYS_CopyText(search.module_folder, sizeof(search.module_folder), temp.Make("empty").c_str());
   SYS_CopyText(search.user_registry, sizeof(search.user_registry), user.c_str());
