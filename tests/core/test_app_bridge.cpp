@@ -17,15 +17,9 @@ class FakeBridge : public APP_GuiBridge {
   FakeBridge() : lock_(SYS_CreateMutex(nullptr)) {}
   ~FakeBridge() override { SYS_DestroyMutex(&lock_); }
   SYS_Mutex* GetLock() override { return lock_; }
-  void EmitSignal(APP_Signal signal) override {
-    // Every locked notification must arrive with the lock held by the emitter.
-    std::lock_guard<std::mutex> g(m_);
-    signals_.push_back(signal);
-  }
-  void StoreTitle(const char* title) override {
-    std::lock_guard<std::mutex> g(m_);
-    title_ = title;
-  }
+  // Notifications arrive on the calling thread here.
+  void EmitSignal(APP_Signal signal) override { signals_.push_back(signal); }
+  void StoreTitle(const char* title) override { title_ = title; }
   void SetScreenUpdates(bool enabled) override { updates_ = enabled; }
   void PostProgressRequest(APP_PROGRESS_REQUEST* request, SYS_Handle done) override {
     std::thread([request, done] {
@@ -44,19 +38,8 @@ class FakeBridge : public APP_GuiBridge {
   void AnswerProgressRequest(APP_PROGRESS_REQUEST*) override {}
   void AnswerSaveFileRequest(APP_SAVE_FILE_REQUEST*) override {}
 
-  std::vector<APP_Signal> Signals() {
-    std::lock_guard<std::mutex> g(m_);
-    return signals_;
-  }
-  std::string Title() {
-    std::lock_guard<std::mutex> g(m_);
-    return title_;
-  }
   std::atomic<bool> updates_{true};
-
- private:
   SYS_Mutex* lock_;
-  std::mutex m_;
   std::vector<APP_Signal> signals_;
   std::string title_;
 };
@@ -78,10 +61,10 @@ TEST(AppBridge, NotificationsTitlesAndRequests) {
   APP_Notify(APP_Signal::FinAsyncAppInit);
   std::string long_title(1000, 'T');
   APP_SetWindowTitle(long_title.c_str());
-  EXPECT_EQ(bridge.Title().size(), APP_WINDOW_TITLE_MAX - 1);
+  EXPECT_EQ(bridge.title_.size(), APP_WINDOW_TITLE_MAX - 1);
   const std::vector<APP_Signal> want = {APP_Signal::Reset, APP_Signal::FinAsyncAppInit,
                                         APP_Signal::UpdateGUI};
-  EXPECT_EQ(bridge.Signals(), want);
+  EXPECT_EQ(bridge.signals_, want);
   APP_SetScreenUpdates(false);
   EXPECT_FALSE(bridge.updates_.load());
   EXPECT_EQ(APP_RequestProgress(0, "Parsing", 10, 0), 7);

@@ -51,9 +51,23 @@ class SettingsFile : public ::testing::Test {
   SYS_MsgBoxHandler previous_ = nullptr;
 };
 
-TEST_F(SettingsFile, RoundTripWritesCrLfLinesMostRecentFirst) {
+TEST_F(SettingsFile, DefaultsThenRoundTripWritesCrLfLinesMostRecentFirst) {
   ASSERT_EQ(SETTINGS_Init(SETTINGS_FILE_NAME), 0);
   EXPECT_FALSE(fs::exists(FilePath()));  // reads never create the file
+  EXPECT_EQ(SETTINGS_GetIntDefaultHex(), 0);
+  EXPECT_EQ(SETTINGS_GetLaunchOptions(), 0);
+  char text[300] = "x";
+  SETTINGS_GetProjectFile(text, sizeof text);
+  EXPECT_STREQ(text, "");
+  SETTINGS_GetDataFilesFolder(text, sizeof text);
+  EXPECT_EQ(fs::path(text), fs::canonical("/proc/self/exe").parent_path());
+  // The string setters refuse empty arguments; values that could not be read back are refused.
+  EXPECT_EQ(SETTINGS_SetProjectFile(""), -1);
+  EXPECT_EQ(SETTINGS_SetDataFilesFolder(nullptr), -1);
+  EXPECT_EQ(SETTINGS_WriteString("PATH", "ProjectFiles", "a\"b"), -1);
+  EXPECT_EQ(SETTINGS_WriteString("PATH", "ProjectFiles", "a\r\nb"), -1);
+  EXPECT_EQ(SETTINGS_Init(""), -1);
+  ASSERT_EQ(SETTINGS_Init(SETTINGS_FILE_NAME), 0);
   EXPECT_EQ(SETTINGS_SetIntDefaultHex(1), 0);
   EXPECT_EQ(SETTINGS_SetIntDefaultHex(0), 0);
   EXPECT_EQ(SETTINGS_SetIntDefaultHex(1), 0);
@@ -72,7 +86,6 @@ TEST_F(SettingsFile, RoundTripWritesCrLfLinesMostRecentFirst) {
   int32_t other = 0;
   EXPECT_EQ(SETTINGS_ReadInt("values", "OTHER", &other), 0);
   EXPECT_EQ(other, -5);
-  char text[300];
   SETTINGS_GetProjectFile(text, sizeof text);
   EXPECT_STREQ(text, "/p/demo.vistro");
   SETTINGS_GetELFFilesFolder(text, sizeof text);
@@ -82,23 +95,6 @@ TEST_F(SettingsFile, RoundTripWritesCrLfLinesMostRecentFirst) {
   EXPECT_STREQ(small, "/p/d");
   EXPECT_EQ(g_errors.size(), 0u);
   EXPECT_FALSE(fs::exists(FilePath() + ".tmp"));
-}
-
-TEST_F(SettingsFile, Defaults) {
-  ASSERT_EQ(SETTINGS_Init(SETTINGS_FILE_NAME), 0);
-  EXPECT_EQ(SETTINGS_GetIntDefaultHex(), 0);
-  EXPECT_EQ(SETTINGS_GetLaunchOptions(), 0);
-  char text[300] = "x";
-  SETTINGS_GetProjectFile(text, sizeof text);
-  EXPECT_STREQ(text, "");
-  SETTINGS_GetDataFilesFolder(text, sizeof text);
-  EXPECT_EQ(fs::path(text), fs::canonical("/proc/self/exe").parent_path());
-  // The string setters refuse empty arguments; values that could not be read back are refused.
-  EXPECT_EQ(SETTINGS_SetProjectFile(""), -1);
-  EXPECT_EQ(SETTINGS_SetDataFilesFolder(nullptr), -1);
-  EXPECT_EQ(SETTINGS_WriteString("PATH", "ProjectFiles", "a\"b"), -1);
-  EXPECT_EQ(SETTINGS_WriteString("PATH", "ProjectFiles", "a\r\nb"), -1);
-  EXPECT_EQ(SETTINGS_Init(""), -1);
 }
 
 TEST_F(SettingsFile, MalformedFilesReadAsDefaults) {
