@@ -6,17 +6,6 @@
 
 namespace {
 
-VALUE_NODE* Const(uint32_t type, double v) {
-  return LOGIC_NewConstantValue(type, Slot(type, v), BASE_DECIMAL);
-}
-
-CALCULATION_NODE* Binary(uint32_t code, VALUE_NODE* l, VALUE_NODE* r) {
-  CALCULATION_NODE* c = LOGIC_NewCalculationNode(code);
-  c->pLeftValue = l;
-  c->pRightValue = r;
-  return c;
-}
-
 class LogicEval : public LogicTest {
  protected:
   uint32_t Eval(CALCULATION_NODE* c, double* value = nullptr, uint32_t* type_out = nullptr) {
@@ -116,12 +105,10 @@ TEST_F(LogicEval, SymbolValuesAndModes) {
 
 TEST_F(LogicEval, SaturationFollowsTheNodesOwnSymbols) {
   // a - (b - c) where only the U16 symbol b catches overflow: only the inner node saturates.
-  ACTIVE_SYMBOL* a = AddSymbol("a", TYPEID_U16, 5);
+  AddSymbol("a", TYPEID_U16, 5);
   ACTIVE_SYMBOL* b = AddSymbol("b", TYPEID_U16, 3, true);
-  ACTIVE_SYMBOL* c = AddSymbol("c", TYPEID_U16, 10);
-  CALCULATION_NODE* root = LOGIC_NewCalculationNode(CALC_SUB);
-  root->pLeftValue = LOGIC_NewSymbolValue(*a);
-  root->pRightCalc = Binary(CALC_SUB, LOGIC_NewSymbolValue(*b), LOGIC_NewSymbolValue(*c));
+  AddSymbol("c", TYPEID_U16, 10);
+  CALCULATION_NODE* root = Parse("a - (b - c)");
   double v = 0;
   EXPECT_EQ(Eval(root, &v), 0u);
   EXPECT_EQ(v, 5);  // 5 - max(3 - 10, 0)
@@ -136,45 +123,32 @@ TEST_F(LogicEval, SaturationFollowsTheNodesOwnSymbols) {
 }
 
 TEST_F(LogicEval, DivisionByZeroAndDivisors) {
-  ACTIVE_SYMBOL* x = AddSymbol("x", TYPEID_U8, 0);
+  AddSymbol("x", TYPEID_U8, 0);
   struct Case {
-    const char* name;
-    CALCULATION_NODE* calc;
+    const char* text;
     int scan;
     uint32_t edit_flags;
     uint32_t run_flags;
   };
-  CALCULATION_NODE* x_by_zero = Binary(CALC_DIV, LOGIC_NewSymbolValue(*x), Const(TYPEID_U8, 0));
-  CALCULATION_NODE* ten_by_x = Binary(CALC_DIV, Const(TYPEID_U8, 10), LOGIC_NewSymbolValue(*x));
-  CALCULATION_NODE* mod_x = Binary(CALC_MOD, Const(TYPEID_U8, 10), LOGIC_NewSymbolValue(*x));
-  CALCULATION_NODE* nested = LOGIC_NewCalculationNode(CALC_DIV);  // 10 / (2 * x)
-  nested->pLeftValue = Const(TYPEID_U8, 10);
-  nested->pRightCalc = Binary(CALC_MUL, Const(TYPEID_U8, 2), LOGIC_NewSymbolValue(*x));
-  CALCULATION_NODE* const_zero_sub = LOGIC_NewCalculationNode(CALC_DIV);  // 10 / (3 - 3)
-  const_zero_sub->pLeftValue = Const(TYPEID_U8, 10);
-  const_zero_sub->pRightCalc = Binary(CALC_SUB, Const(TYPEID_U8, 3), Const(TYPEID_U8, 3));
-  CALCULATION_NODE* real_zero = Binary(CALC_DIV, Const(TYPEID_FLOAT, 1), Const(TYPEID_FLOAT, 0));
-  CALCULATION_NODE* fine = Binary(CALC_DIV, LOGIC_NewSymbolValue(*x), Const(TYPEID_U8, 4));
-  Case cases[] = {
-      {"x / 0", x_by_zero, DIVISORS_ZERO, 64, 64},
-      {"10 / x with x = 0", ten_by_x, DIVISORS_SYMBOL, 0, 64},
-      {"10 % x with x = 0", mod_x, DIVISORS_SYMBOL, 0, 64},
-      {"10 / (2 * x)", nested, DIVISORS_SYMBOL, 0, 64},
-      {"10 / (3 - 3)", const_zero_sub, DIVISORS_ZERO, 64, 64},
-      {"1.0f / 0.0f", real_zero, DIVISORS_ZERO, 64, 64},
-      {"x / 4", fine, DIVISORS_OK, 0, 0},
-  };
-  for (Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(LOGIC_ScanDivisors(c.calc), c.scan);
+  const Case cases[] = {{"x / 0", DIVISORS_ZERO, 64, 64},
+                        {"10 / x", DIVISORS_SYMBOL, 0, 64},
+                        {"10 % x", DIVISORS_SYMBOL, 0, 64},
+                        {"10 / (2 * x)", DIVISORS_SYMBOL, 0, 64},
+                        {"10 / (3 - 3)", DIVISORS_ZERO, 64, 64},
+                        {"1.5f / 0.0f", DIVISORS_ZERO, 64, 64},
+                        {"x / 4", DIVISORS_OK, 0, 0}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.text);
+    CALCULATION_NODE* c = Parse(k.text);
+    EXPECT_EQ(LOGIC_ScanDivisors(c), k.scan);
     LOGIC_SetRunMode(false);
     double v = -1;
-    EXPECT_EQ(Eval(c.calc, &v), c.edit_flags);
+    EXPECT_EQ(Eval(c, &v), k.edit_flags);
     EXPECT_EQ(v, 0);  // never infinity, never a trap
     LOGIC_SetRunMode(true);
-    EXPECT_EQ(Eval(c.calc, &v), c.run_flags);
-    EXPECT_EQ(LOGIC_CheckCalculation(c.calc), c.run_flags);
-    LOGIC_FreeCalculation(c.calc);
+    EXPECT_EQ(Eval(c, &v), k.run_flags);
+    EXPECT_EQ(LOGIC_CheckCalculation(c), k.run_flags);
+    LOGIC_FreeCalculation(c);
   }
   LOGIC_SetRunMode(false);
   EXPECT_EQ(LOGIC_ScanDivisors(nullptr), DIVISORS_OK);
@@ -251,50 +225,45 @@ TEST_F(LogicEval, OperandTypeFlagsReachTheRoot) {
 }
 
 TEST(LogicWarning, CompositionFollowsTheFlagOrder) {
+  const std::string f = "Formula is invalid.\n", c = "Calculation is invalid.\n";
+  const std::string m1 = "A formula misses a subformula or condition.\n",
+                    m2 = "A condition misses calculation or value.\n",
+                    m4 = "A calculation misses a subcalculation or value.\n",
+                    m8 = "A constant or symbol value is missing.\n",
+                    m16 =
+                        "Arithmetic calculations or bitshifts are not supported on bool values.\n",
+                    m32 = "Bitwise operations are not supported on floating point values.\n",
+                    m128 = "A symbol is unknown.\n";
   struct Case {
     uint32_t flags;
     bool formula;
-    const char* want;
-    bool question;
+    std::string want;
   };
   const Case cases[] = {
-      {0, false, "", false},
-      {1, true, "Formula is invalid.\nA formula misses a subformula or condition.\n", false},
-      {2 | 4, true,
-       "Formula is invalid.\nA condition misses calculation or value.\nA calculation misses a "
-       "subcalculation or value.\n",
-       false},
-      {4, false, "Calculation is invalid.\nA calculation misses a subcalculation or value.\n",
-       false},
-      {4 | 8 | 128, false,
-       "Calculation is invalid.\nA calculation misses a subcalculation or value.\nA constant or "
-       "symbol value is missing.\n",
-       false},
-      {256, false, "Calculation is invalid.\n", false},
-      {256 | 128 | 16, false, "Calculation is invalid.\n", false},
-      {128 | 16, false, "Calculation is invalid.\nA symbol is unknown.\n", false},
-      {16 | 64, false,
-       "Calculation is invalid.\nArithmetic calculations or bitshifts are not supported on bool "
-       "values.\n",
-       false},
-      {16 | 32, true,
-       "Formula is invalid.\nArithmetic calculations or bitshifts are not supported on bool "
-       "values.\nBitwise operations are not supported on floating point values.\n",
-       false},
-      {32, false,
-       "Calculation is invalid.\nBitwise operations are not supported on floating point values.\n",
-       false},
-      {64, false,
-       "A calculation contains divisor containing a symbol.\nA division by zero will be caught "
-       "and the write will not be executed!",
-       true},
+      {0, false, ""},
+      {1, true, f + m1},
+      {2 | 4, true, f + m2 + m4},
+      {4, false, c + m4},
+      {4 | 8 | 128, false, c + m4 + m8},  // 8 and 128 share one line
+      {256, false, c},
+      {256 | 128 | 16, false, c},  // a failed evaluation hides the details
+      {128 | 16, false, c + m128},
+      {16 | 64, false, c + m16},
+      {16 | 32, true, f + m16 + m32},
+      {32, false, c + m32},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.flags);
-    const LOGIC_CheckReport r = LOGIC_ComposeCheckReport(c.flags, c.formula);
-    EXPECT_EQ(r.text, c.want);
-    EXPECT_EQ(r.is_question, c.question);
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.flags);
+    const LOGIC_CheckReport r = LOGIC_ComposeCheckReport(k.flags, k.formula);
+    EXPECT_EQ(r.text, k.want);
+    EXPECT_FALSE(r.is_question);
   }
+  const LOGIC_CheckReport q = LOGIC_ComposeCheckReport(64, false);
+  EXPECT_EQ(
+      q.text,
+      "A calculation contains divisor containing a symbol.\nA division by zero will be caught "
+      "and the write will not be executed!");
+  EXPECT_TRUE(q.is_question);
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
 
 #include "logic/logic_eval.h"
+#include "logic/logic_parser.h"
 #include "logic/logic_tree.h"
 #include "logic/logic_value.h"
 #include "platform/sys_msgbox.h"
@@ -34,7 +36,8 @@ inline void RecordMessage(SYS_MsgBoxRequest& request) {
   request.pressed_button = request.default_result;
 }
 
-// A slot holding `v` converted from double to the type (integers through int64).
+// A slot holding `v` converted from double to the type (integers through int64, keeping the
+// low bytes of the width).
 inline VALUE_SLOT Slot(uint32_t type, double v) {
   VALUE_SLOT s{};
   if (type == TYPEID_FLOAT) {
@@ -42,23 +45,8 @@ inline VALUE_SLOT Slot(uint32_t type, double v) {
   } else if (type == TYPEID_DOUBLE) {
     s.f64 = v;
   } else {
-    s.i64 = static_cast<int64_t>(v);
-    VALUE_SLOT t{};
-    switch (type) {
-      case TYPEID_BOOL:
-      case TYPEID_U8:
-      case TYPEID_I8:
-        t.u8 = static_cast<uint8_t>(s.i64);
-        break;
-      case TYPEID_U16:
-      case TYPEID_I16:
-        t.u16 = static_cast<uint16_t>(s.i64);
-        break;
-      default:
-        t.u32 = static_cast<uint32_t>(s.i64);
-        break;
-    }
-    s = t;
+    const int64_t i = static_cast<int64_t>(v);
+    std::memcpy(&s, &i, LOGIC_TypeWidth(type));  // little-endian
   }
   return s;
 }
@@ -69,6 +57,22 @@ inline double Read(const VALUE_SLOT& s, uint32_t type) {
   if (type == TYPEID_DOUBLE) return s.f64;
   if (type == TYPEID_BOOL) return s.u8;
   return static_cast<double>(LOGIC_ReadInteger(s, type));
+}
+
+// Tree leaves and nodes for the tests.
+inline VALUE_NODE* Const(uint32_t type, double v, uint32_t base = BASE_DECIMAL) {
+  return LOGIC_NewConstantValue(type, Slot(type, v), base);
+}
+inline CALCULATION_NODE* Binary(uint32_t code, VALUE_NODE* l, VALUE_NODE* r) {
+  CALCULATION_NODE* c = LOGIC_NewCalculationNode(code);
+  c->pLeftValue = l;
+  c->pRightValue = r;
+  return c;
+}
+inline CALCULATION_NODE* Parse(std::string_view text) {
+  CALCULATION_NODE* c = nullptr;
+  static_cast<void>(LOGIC_ParseCalculationText(text, &c));
+  return c;
 }
 
 class LogicTest : public ::testing::Test {

@@ -62,26 +62,19 @@ TEST_F(LogicParser, Tokenizing) {
     bool formula;
     const char* want;
   };
+  // clang-format off
   const Case cases[] = {
-      {"a+b*c", false, "a + b * c"},
-      {" a  +  b ", false, "a + b"},
+      {"a+b*c", false, "a + b * c"},           {" a  +  b ", false, "a + b"},
       {"(x<=3)&&!(y==1)", true, "( x <= 3 ) && ! ( y == 1 )"},
       {"x>=1||y!=2^^c<5", true, "x >= 1 || y != 2 ^^ c < 5"},
-      {"a<<2>>1", true, "a << 2 >> 1"},
-      {"a<<2", false, "a << 2"},
-      {"a&b|c^x", true, "a & b | c ^ x"},
-      {"a&&&b", true, "a && & b"},
-      {"a&&b", false, "a & & b"},
-      {"1.5f+0x1Fg", false, "1.5f + 0x1F g"},
-      {"0b102", false, "0b10 2"},
-      {"0b", false, "0 b"},
-      {"1.x", false, "<error>"},
-      {"arr[3]+arr [ 12 ]", false, "arr[3] + arr[12]"},
-      {"arr[x]", false, "<error>"},
-      {"~-+a%b/c", false, "~ - + a % b / c"},
-      {"x<3", false, "<error>"},
-      {"", false, ""},
-  };
+      {"a<<2>>1", true, "a << 2 >> 1"},        {"a<<2", false, "a << 2"},
+      {"a&b|c^x", true, "a & b | c ^ x"},      {"a&&&b", true, "a && & b"},
+      {"a&&b", false, "a & & b"},              {"1.5f+0x1Fg", false, "1.5f + 0x1F g"},
+      {"0b102", false, "0b10 2"},              {"0b", false, "0 b"},
+      {"1.x", false, "<error>"},               {"arr[3]+arr [ 12 ]", false, "arr[3] + arr[12]"},
+      {"arr[x]", false, "<error>"},            {"~-+a%b/c", false, "~ - + a % b / c"},
+      {"x<3", false, "<error>"},               {"", false, ""}};
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(Tokens(c.text, c.formula), c.want);
@@ -89,14 +82,13 @@ TEST_F(LogicParser, Tokenizing) {
 }
 
 TEST_F(LogicParser, UnrecognizedCharacter) {
-  EXPECT_EQ(Tokens("a # b", false), "<error>");
-  EXPECT_EQ(Messages(), "Unrecognized token '#'|");
-  ShownMessages().clear();
-  EXPECT_EQ(Tokens("a\tb", true), "<error>");
-  EXPECT_EQ(Messages(), "Unrecognized token '\t'|");
-  ShownMessages().clear();
-  EXPECT_EQ(Tokens("a+\xC3\xA4", false), "<error>");  // one whole UTF-8 character
-  EXPECT_EQ(Messages(), "Unrecognized token '\xC3\xA4'|");
+  const std::pair<const char*, const char*> cases[] = {
+      {"a # b", "#"}, {"a\tb", "\t"}, {"a+\xC3\xA4", "\xC3\xA4"}};  // a whole UTF-8 character
+  for (const auto& [text, token] : cases) {
+    ShownMessages().clear();
+    EXPECT_EQ(Tokens(text, true), "<error>");
+    EXPECT_EQ(Messages(), "Unrecognized token '" + std::string(token) + "'|");
+  }
   CALCULATION_NODE* c = reinterpret_cast<CALCULATION_NODE*>(1);
   const LOGIC_TextResult r = LOGIC_ParseCalculationText("a # b", &c);
   EXPECT_EQ(r.flags, 256u);
@@ -110,26 +102,16 @@ TEST_F(LogicParser, IntegerLiteralTyping) {
     bool prefixed;
     uint32_t want;
   };
+  // clang-format off
   const Case cases[] = {
-      {0, false, TYPEID_U8},
-      {255, false, TYPEID_U8},
-      {256, false, TYPEID_U16},
-      {-1, false, TYPEID_I8},
-      {-128, false, TYPEID_I8},
-      {-129, false, TYPEID_I16},
-      {65535, false, TYPEID_U16},
-      {65536, false, TYPEID_U32},
-      {-32768, false, TYPEID_I16},
-      {-32769, false, TYPEID_I32},
-      {4294967295, false, TYPEID_U32},
+      {0, false, TYPEID_U8},          {255, false, TYPEID_U8},        {256, false, TYPEID_U16},
+      {-1, false, TYPEID_I8},         {-128, false, TYPEID_I8},       {-129, false, TYPEID_I16},
+      {65535, false, TYPEID_U16},     {65536, false, TYPEID_U32},     {-32768, false, TYPEID_I16},
+      {-32769, false, TYPEID_I32},    {4294967295, false, TYPEID_U32},
       {-2147483648LL, false, TYPEID_I32},
-      {-2147483649LL, false, 0},
-      {4294967296LL, false, 0},
-      {255, true, TYPEID_U8},
-      {4294967295, true, TYPEID_U32},
-      {-1, true, 0},
-      {4294967296LL, true, 0},
-  };
+      {-2147483649LL, false, 0},      {4294967296LL, false, 0},       {255, true, TYPEID_U8},
+      {4294967295, true, TYPEID_U32}, {-1, true, 0},                  {4294967296LL, true, 0}};
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.value) + (c.prefixed ? " prefixed" : ""));
     VALUE_SLOT s;
@@ -141,65 +123,50 @@ TEST_F(LogicParser, IntegerLiteralTyping) {
   }
 }
 
-TEST_F(LogicParser, NumberTokens) {
-  struct Case {
-    const char* text;
-    uint32_t type;
-    uint32_t base;
-    double value;
-  };
-  const Case cases[] = {
-      {"1.5f", TYPEID_FLOAT, 0, 1.5},  {"1.5", TYPEID_DOUBLE, 0, 1.5},
-      {"7", TYPEID_U8, 0, 7},          {"300", TYPEID_U16, 0, 300},
-      {"70000", TYPEID_U32, 0, 70000}, {"-7", TYPEID_I8, 0, -7},
-      {"0x1F", TYPEID_U8, 2, 31},      {"0b101", TYPEID_U8, 1, 5},
-      {"-200", TYPEID_I16, 0, -200},   {"-2147483648", TYPEID_I32, 0, -2147483648.0},
-      {"--5", TYPEID_U8, 0, 5},        {"-1.5f", TYPEID_FLOAT, 0, -1.5},
-      {"+7", TYPEID_U8, 0, 7},         {"(300)", TYPEID_U16, 0, 300},
-      {"true", TYPEID_BOOL, 0, 1},     {"false", TYPEID_BOOL, 0, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+// Literals and the constants the parser adds, shown with their casts: type, base and value.
+TEST_F(LogicParser, LiteralTypesAndBases) {
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
+      {"1.5f", "1.50f"},           {"1.5", "1.50"},             {"7", "(U8)7"},
+      {"300", "(U16)300"},         {"70000", "(U32)70000"},     {"-7", "(I8)-7"},
+      {"0x1F", "(U8)0x1F"},        {"0b101", "(U8)0b101"},      {"-200", "(I16)-200"},
+      {"-2147483648", "(I32)-2147483648"},                      {"--5", "(U8)5"},
+      {"-1.5f", "-1.50f"},         {"+7", "(U8)7"},             {"(300)", "(U16)300"},
+      {"true", "true"},            {"false", "false"},
+      {"x + 5", "(x + (I16)5)"},   // a constant takes its sibling's type
+      {"-x", "((I16)0 - x)"},      // 0 of the operand's type
+      {"~5", "~(U32)5"}};          // a bitwise node with an empty sibling
+  // clang-format on
+  for (const auto& [text, want] : cases) {
+    SCOPED_TRACE(text);
     CALCULATION_NODE* calc = nullptr;
-    Calc(c.text, nullptr, &calc);
-    ASSERT_NE(calc, nullptr);
-    ASSERT_EQ(calc->CalculationType, CALC_NOP);
-    ASSERT_NE(calc->pLeftValue, nullptr);
-    EXPECT_EQ(calc->pLeftValue->DataType, c.type);
-    EXPECT_EQ(calc->pLeftValue->BaseToDisplayIn, c.base);
-    EXPECT_EQ(Read(*calc->pLeftValue->pConstant, c.type), c.value);
+    Calc(text, nullptr, &calc);
+    EXPECT_EQ(LOGIC_CalculationText(calc, true), want);
     LOGIC_FreeCalculation(calc);
   }
   EXPECT_EQ(Messages(), "");
 }
 
+// Prefixed literals are errors that suggest dropping the prefix; others only warn.
 TEST_F(LogicParser, TooBigLiterals) {
-  struct Case {
-    const char* text;
-    const char* message;
-    bool is_error;
-  };
-  const Case cases[] = {
-      {"0x123456789",
-       "4886718345 is too big for all supported integer types.\nRemove \"0b\" or \"0x\" prefix to "
-       "allow Vistro to convert it to floating point number",
-       true},
-      {"99999999999", "99999999999 is too big for all supported integer types.", false},
-      {"-4294967295", "-4294967295 is too big for all supported integer types.", false},
-      {"99999999999999999999999",
-       "99999999999999999999999 is too big for all supported integer types.", false},
-      {"0xFFFFFFFFFFFFFFFF",
-       "18446744073709551615 is too big for all supported integer types.\nRemove \"0b\" or \"0x\" "
-       "prefix to allow Vistro to convert it to floating point number",
-       true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+  const std::pair<const char*, const char*> cases[] = {
+      {"0x123456789", "4886718345"},
+      {"99999999999", nullptr},
+      {"-4294967295", nullptr},
+      {"99999999999999999999999", nullptr},
+      {"0xFFFFFFFFFFFFFFFF", "18446744073709551615"}};
+  for (const auto& [text, decimal] : cases) {
+    SCOPED_TRACE(text);
     ShownMessages().clear();
-    EXPECT_EQ(Calc(c.text), "<null>");
+    EXPECT_EQ(Calc(text), "<null>");
     ASSERT_EQ(ShownMessages().size(), 1u);
-    EXPECT_EQ(ShownMessages()[0].text, c.message);
-    EXPECT_EQ(ShownMessages()[0].IsError(), c.is_error);
+    EXPECT_EQ(ShownMessages()[0].text,
+              std::string(decimal ? decimal : text) +
+                  " is too big for all supported integer types." +
+                  (decimal ? "\nRemove \"0b\" or \"0x\" prefix to allow Vistro to convert it to "
+                             "floating point number"
+                           : ""));
+    EXPECT_EQ(ShownMessages()[0].IsError(), decimal != nullptr);
   }
 }
 
@@ -209,26 +176,19 @@ TEST_F(LogicParser, CalculationGrammar) {
     const char* want;
     uint32_t flags;
   };
+  // clang-format off
   const Case cases[] = {
-      {"a+b*c", "((a + b) * c)", 0},
-      {"a+(b*c)", "(a + (b * c))", 0},
-      {"a", "a", 0},
-      {"((a))", "a", 0},
-      {"-a", "(0 - a)", 0},
-      {"-(a+b)", "(0 - (a + b))", 0},
-      {"~a", "~a", 0},
-      {"-a+b", "((0 - a) + b)", 0},
-      {"a*-3", "(a * -3)", 0},
-      {"arr[3] * 2", "(arr[3] * 2.00f)", 0},
-      {"A + B", "(a + b)", 0},
-      {"a)", "a", 0},
-      {"a +", "(a + )", 4 | 256},  // the missing operand also leaves no common type
-      {"", "", 4 | 256},
-      {"true + a", "(true + a)", 0},
-      {"true + false", "(true + false)", 16},
-      {"1.5 % 2", "(1.50 % 2.00)", 32},
-      {"a / 0", "(a / 0)", 64},
-  };
+      {"a+b*c", "((a + b) * c)", 0},   {"a+(b*c)", "(a + (b * c))", 0},
+      {"a", "a", 0},                   {"((a))", "a", 0},
+      {"-a", "(0 - a)", 0},            {"-(a+b)", "(0 - (a + b))", 0},
+      {"~a", "~a", 0},                 {"-a+b", "((0 - a) + b)", 0},
+      {"a*-3", "(a * -3)", 0},         {"arr[3] * 2", "(arr[3] * 2.00f)", 0},
+      {"A + B", "(a + b)", 0},         {"a)", "a", 0},
+      {"a +", "(a + )", 4 | 256},      // the missing operand also leaves no common type
+      {"", "", 4 | 256},               {"true + a", "(true + a)", 0},
+      {"true + false", "(true + false)", 16}, {"1.5 % 2", "(1.50 % 2.00)", 32},
+      {"a / 0", "(a / 0)", 64}};
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     uint32_t flags = 99;
@@ -236,48 +196,6 @@ TEST_F(LogicParser, CalculationGrammar) {
     EXPECT_EQ(flags, c.flags);
   }
   EXPECT_EQ(Messages(), "");
-}
-
-TEST_F(LogicParser, ConstantsTakeTheTypeOfTheirSibling) {
-  CALCULATION_NODE* c = nullptr;
-  Calc("x + 5", nullptr, &c);  // x is I16
-  ASSERT_NE(c, nullptr);
-  ASSERT_NE(c->pRightValue, nullptr);
-  EXPECT_EQ(c->pRightValue->DataType, TYPEID_I16);
-  LOGIC_FreeCalculation(c);
-  Calc("-x", nullptr, &c);
-  ASSERT_NE(c, nullptr);
-  EXPECT_EQ(c->pLeftValue->DataType, TYPEID_I16);  // 0 of the operand's type
-  LOGIC_FreeCalculation(c);
-  Calc("~5", nullptr, &c);
-  ASSERT_NE(c, nullptr);
-  EXPECT_EQ(c->pLeftValue->DataType, TYPEID_U32);  // bitwise node with an empty sibling
-  LOGIC_FreeCalculation(c);
-}
-
-TEST_F(LogicParser, CalculationValues) {
-  struct Case {
-    const char* text;
-    uint32_t type;
-    double value;
-  };
-  const Case cases[] = {
-      {"a + b", TYPEID_U8, 44},       // 200 + 100 wraps
-      {"a + b * c", TYPEID_U8, 132},  // (44 * 3) wraps to 132
-      {"a + (b * c)", TYPEID_U8, 244},   {"x - 5", TYPEID_I16, -3},        {"-x", TYPEID_I16, -2},
-      {"arr[3] * 4", TYPEID_FLOAT, 2.0}, {"0xFF & 0b1010", TYPEID_U8, 10},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    CALCULATION_NODE* calc = nullptr;
-    Calc(c.text, nullptr, &calc);
-    VALUE_SLOT v{};
-    uint32_t t = 0;
-    EXPECT_EQ(LOGIC_EvalCalculation(calc, &v, &t), 0u);
-    EXPECT_EQ(t, c.type);
-    EXPECT_EQ(Read(v, t), c.value);
-    LOGIC_FreeCalculation(calc);
-  }
 }
 
 TEST_F(LogicParser, FormulaGrammar) {
@@ -360,46 +278,35 @@ TEST_F(LogicParser, Messages) {
 }
 
 TEST_F(LogicParser, HostileTextIsRefusedNotCrashed) {
-  std::string deep(200, '(');
-  deep += "a";
-  deep += std::string(200, ')');
-  EXPECT_EQ(Calc(deep), "<null>");
-  EXPECT_EQ(Messages(), "Formula text is nested too deeply.|");
-  ShownMessages().clear();
-  EXPECT_EQ(Formula(std::string(300, '!') + "a"), "<null>");
-  EXPECT_EQ(Messages(), "Formula text is nested too deeply.|");
-  ShownMessages().clear();
   std::string longer = "a";
   for (int i = 0; i < 600; ++i) longer += "+a";
-  EXPECT_EQ(Calc(longer), "<null>");
-  EXPECT_EQ(Messages(), "Formula text is too long.|");
-  ShownMessages().clear();
-  std::string ok(30, '(');
-  ok += "a";
-  ok += std::string(30, ')');
-  EXPECT_EQ(Calc(ok), "a");
-  EXPECT_EQ(Messages(), "");
+  const std::string nested = "Formula text is nested too deeply.|";
+  const struct {
+    std::string text;
+    bool formula;
+    const char* want;
+    std::string messages;
+  } cases[] = {
+      {std::string(200, '(') + "a" + std::string(200, ')'), false, "<null>", nested},
+      {std::string(300, '!') + "a", true, "<null>", nested},
+      {longer, false, "<null>", "Formula text is too long.|"},
+      {std::string(30, '(') + "a" + std::string(30, ')'), false, "a", ""},
+  };
+  for (const auto& c : cases) {
+    ShownMessages().clear();
+    EXPECT_EQ(c.formula ? Formula(c.text) : Calc(c.text), c.want);
+    EXPECT_EQ(Messages(), c.messages);
+  }
 }
 
 TEST_F(LogicParser, RenderParseRenderRoundTrips) {
+  // clang-format off
   const char* calcs[] = {
-      "a",
-      "((a + b) * c)",
-      "(a + (b * c))",
-      "(0 - a)",
-      "~(a & 0xF)",
-      "(x >> 2)",
-      "(1.50f * x)",
-      "(2.25 / x)",
-      "(-5 + x)",
-      "(0b101 | c)",
-      "(y % 7)",
-      "(true ^ false)",
-      "(arr[3] - 1.00f)",
-      "(-2147483648 + x)",
-      "((a << 1) - (b >> 1))",
-      "(-0x10 * x)",
-  };
+      "a",                  "((a + b) * c)",     "(a + (b * c))",    "(0 - a)",
+      "~(a & 0xF)",         "(x >> 2)",          "(1.50f * x)",      "(2.25 / x)",
+      "(-5 + x)",           "(0b101 | c)",       "(y % 7)",          "(true ^ false)",
+      "(arr[3] - 1.00f)",   "(-2147483648 + x)", "((a << 1) - (b >> 1))", "(-0x10 * x)"};
+  // clang-format on
   for (const char* text : calcs) {
     SCOPED_TRACE(text);
     CALCULATION_NODE* first = nullptr;

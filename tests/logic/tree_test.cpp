@@ -8,17 +8,6 @@
 
 namespace {
 
-VALUE_NODE* Const(uint32_t type, double v, uint32_t base = BASE_DECIMAL) {
-  return LOGIC_NewConstantValue(type, Slot(type, v), base);
-}
-
-CALCULATION_NODE* Binary(uint32_t code, VALUE_NODE* l, VALUE_NODE* r) {
-  CALCULATION_NODE* c = LOGIC_NewCalculationNode(code);
-  c->pLeftValue = l;
-  c->pRightValue = r;
-  return c;
-}
-
 class LogicTree : public LogicTest {};
 
 TEST_F(LogicTree, ConstructionHelpers) {
