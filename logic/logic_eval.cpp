@@ -98,10 +98,19 @@ void LOGIC_ReadValueNode(VALUE_NODE* value, VALUE_SLOT* slot, uint32_t* type, bo
     if (s == nullptr) return;
     if (s->CatchOverflow != 0 && saturate != nullptr) *saturate = true;
     value->DataType = s->ValueType;
-    if (s->pLatestSample != nullptr && s->ValuePending == 0) {
-      std::memcpy(&raw, s->pLatestSample, sizeof raw);  // history slots are 8 bytes
+    // The worker stores these while other threads evaluate: read them as it writes them
+    // (relaxed atomics; the latest-sample pointer with acquire, so its slot is complete).
+    const void* latest = std::atomic_ref<const void*>(const_cast<const void*&>(s->pLatestSample))
+                             .load(std::memory_order_acquire);
+    const uint8_t pending = std::atomic_ref<uint8_t>(const_cast<uint8_t&>(s->ValuePending))
+                                .load(std::memory_order_relaxed);
+    if (latest != nullptr && pending == 0) {
+      // History slots are 8 bytes.
+      raw.raw = std::atomic_ref<uint64_t>(*static_cast<uint64_t*>(const_cast<void*>(latest)))
+                    .load(std::memory_order_relaxed);
     } else if (LOGIC_IsRunMode()) {
-      raw = s->CurrentValue;
+      raw.raw = std::atomic_ref<uint64_t>(const_cast<uint64_t&>(s->CurrentValue.raw))
+                    .load(std::memory_order_relaxed);
     }
   }
   const uint32_t t = value->DataType;

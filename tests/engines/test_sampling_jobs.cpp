@@ -7,6 +7,7 @@
 #include "core/app_engine_notify.h"
 #include "core/app_symbol_access.h"
 #include "engines_support.h"
+#include "logic/logic_eval.h"
 
 namespace {
 
@@ -139,10 +140,19 @@ TEST_F(SamplingJobTest, ReadersOnAnotherThread) {
   record.CurrentValue.u8 = 9;
   ACTIVE_SYMBOL* v = Add(record);
   ASSERT_TRUE(Start());
+  // counter + 1, evaluated on the reader thread as a gauge would.
+  CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_ADD);
+  VALUE_SLOT one{};
+  one.u16 = 1;
+  calc->pLeftValue = LOGIC_NewSymbolValue(*s);
+  calc->pRightValue = LOGIC_NewConstantValue(TYPEID_U16, one, BASE_DECIMAL);
   std::atomic<bool> done{false};
   std::atomic<int> bad{0};
   std::thread reader([&] {
     while (!done) {
+      VALUE_SLOT sum{};
+      uint32_t type = 0;
+      if (LOGIC_EvalCalculation(calc, &sum, &type) != 0 || sum.u16 > 3000) bad++;
       const uint32_t n = APP_GetSampleCount();
       VALUE_SLOT slot{};
       if (n > 0 && APP_GetSampleAt(s, n - 1, &slot) && slot.u16 >= 3000) bad++;
@@ -159,6 +169,7 @@ TEST_F(SamplingJobTest, ReadersOnAnotherThread) {
   ASSERT_TRUE(WaitFor([] { return APP_GetSampleCount() == 3000; }));
   done = true;
   reader.join();
+  LOGIC_FreeCalculation(calc);
   EXPECT_EQ(bad, 0);
   ASSERT_TRUE(Stop());
 }
