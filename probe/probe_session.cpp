@@ -190,10 +190,11 @@ int StartHSS(const PROJECT_CONFIG& config) {
     offset += symbol->Size;
     list.get()[index] = VELTRA_HSS_BLOCK{symbol->Address, symbol->Size, 0, 0};
     ++index;
-    symbol->HasData = 0;
-    symbol->pLatestSample = nullptr;
-    symbol->SampledMax = -DBL_MAX;
-    symbol->SampledMin = DBL_MAX;
+    // Other threads read these while sampling runs (lock-free): store them atomically.
+    std::atomic_ref<uint8_t>(symbol->HasData).store(0, std::memory_order_relaxed);
+    std::atomic_ref<const void*>(symbol->pLatestSample).store(nullptr, std::memory_order_release);
+    std::atomic_ref<double>(symbol->SampledMax).store(-DBL_MAX, std::memory_order_relaxed);
+    std::atomic_ref<double>(symbol->SampledMin).store(DBL_MAX, std::memory_order_relaxed);
   }
   list.get()[count] = VELTRA_HSS_BLOCK{0, 0, 0, 0};
   g_hss_symbol_count.store(count, std::memory_order_relaxed);
