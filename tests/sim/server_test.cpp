@@ -47,11 +47,10 @@ TEST_F(TargetServer, HostTextCarriesThePort) {
     int port;
     bool want_open;
   };
+  // Parsing itself is SimProtocol.HostTextParsing; here the library reaches the server.
   const Case cases[] = {
       {server_.Address(), 0, true},
-      {"  " + server_.Address() + " ", 0, true},
-      {"127.0.0.1", server_.port(), true},
-      {"127.0.0.1:1", server_.port(), true}, // an explicit port argument wins
+      {"127.0.0.1:1", server_.port(), true},  // an explicit port argument wins
       {"127.0.0.1:1", 0, false},
   };
   for (const Case& c : cases) {

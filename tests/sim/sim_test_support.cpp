@@ -63,18 +63,6 @@ bool ConnectDemoTarget(VeltraApi& api, bool download) {
   return true;
 }
 
-uint32_t ReadU32(VeltraApi& api, uint32_t addr) {
-  uint32_t v = 0;
-  EXPECT_EQ(api.VELTRAARM_ReadMem(addr, 4, &v), 0) << std::hex << addr;
-  return v;
-}
-
-float ReadF32(VeltraApi& api, uint32_t addr) {
-  float v = 0;
-  EXPECT_EQ(api.VELTRAARM_ReadMem(addr, 4, &v), 0) << std::hex << addr;
-  return v;
-}
-
 void VeltraTest::SetUp() {
   std::string error;
   api_ = LoadVeltra(error);

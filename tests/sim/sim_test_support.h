@@ -35,8 +35,14 @@ uint32_t DemoSymbol(const char* name);
 bool ConnectDemoTarget(VeltraApi& api, bool download);
 
 // Reads a little-endian value from the target; fails the test on error.
-uint32_t ReadU32(VeltraApi& api, uint32_t addr);
-float ReadF32(VeltraApi& api, uint32_t addr);
+template <class T>
+T ReadValue(VeltraApi& api, uint32_t addr) {
+  T v{};
+  EXPECT_EQ(api.VELTRAARM_ReadMem(addr, sizeof v, &v), 0) << std::hex << addr;
+  return v;
+}
+inline uint32_t ReadU32(VeltraApi& api, uint32_t addr) { return ReadValue<uint32_t>(api, addr); }
+inline float ReadF32(VeltraApi& api, uint32_t addr) { return ReadValue<float>(api, addr); }
 
 // Polls until pred() holds or timeout_ms passes (target time runs close to wall time).
 template <class Pred>
