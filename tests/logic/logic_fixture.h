@@ -20,9 +20,7 @@
 struct ShownMessage {
   std::string text;
   std::string title;  // "<application> Error" or "<application> Warning"
-  bool IsError() const {
-    return title.size() >= 5 && title.compare(title.size() - 5, 5, "Error") == 0;
-  }
+  bool IsError() const { return title.ends_with("Error"); }
 };
 
 inline std::vector<ShownMessage>& ShownMessages() {

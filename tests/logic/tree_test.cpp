@@ -50,12 +50,8 @@ TEST_F(LogicTree, ConstructionHelpers) {
 }
 
 TEST_F(LogicTree, CloneIsDeepAndEqual) {
-  ACTIVE_SYMBOL* a = AddSymbol("a", TYPEID_U8, 1);
-  CALCULATION_NODE* inner =
-      Binary(CALC_MUL, LOGIC_NewSymbolValue(*a), Const(TYPEID_U8, 3, BASE_HEX));
-  CALCULATION_NODE* root = LOGIC_NewCalculationNode(CALC_ADD);
-  root->pLeftCalc = inner;
-  root->pRightValue = Const(TYPEID_FLOAT, 1.5);
+  AddSymbol("a", TYPEID_U8, 1);
+  CALCULATION_NODE* root = Parse("(a * 0x3) + 1.5f");
   CALCULATION_NODE* copy = LOGIC_CloneCalculation(root);
   ASSERT_NE(copy, nullptr);
   EXPECT_TRUE(LOGIC_CalculationEquals(root, copy));
@@ -133,9 +129,7 @@ TEST_F(LogicTree, UsesSymbol) {
   ACTIVE_SYMBOL* a = AddSymbol("a", TYPEID_U8);
   ACTIVE_SYMBOL* b = AddSymbol("b", TYPEID_U8);
   ACTIVE_SYMBOL* c = AddSymbol("c", TYPEID_U8);
-  CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_SUB);
-  calc->pLeftValue = Const(TYPEID_U8, 1);
-  calc->pRightCalc = Binary(CALC_ADD, Const(TYPEID_U8, 1), LOGIC_NewSymbolValue(*b));
+  CALCULATION_NODE* calc = Parse("1 - (1 + b)");
   EXPECT_TRUE(LOGIC_CalculationUsesSymbol(calc, b));
   EXPECT_FALSE(LOGIC_CalculationUsesSymbol(calc, a));
   FORMULA_NODE* f = LOGIC_NewFormulaNode(JUNC_AND);
