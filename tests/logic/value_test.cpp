@@ -171,7 +171,6 @@ TEST(LogicValue, OperandCheckEveryTypeAndOperator) {
 // ---- Operators --------------------------------------------------------------------------------
 
 struct OpCase {
-  const char* name;
   uint32_t op;
   uint32_t type;
   double left;
@@ -184,79 +183,68 @@ TEST(LogicValue, OperatorsEveryTypeWithAndWithoutSaturation) {
   const double kI32Min = -2147483648.0;
   // clang-format off
   const OpCase cases[] = {
-      {"U8 +", CALC_ADD, U8, 200, 100, 44, 255},      {"U8 -", CALC_SUB, U8, 5, 7, 254, 0},
-      {"U8 *", CALC_MUL, U8, 16, 16, 0, 255},         {"U8 /", CALC_DIV, U8, 200, 7, 28, 28},
-      {"U8 / 0", CALC_DIV, U8, 200, 0, 0, 0},         {"U8 %", CALC_MOD, U8, 200, 7, 4, 4},
-      {"U8 % 0", CALC_MOD, U8, 200, 0, 0, 0},         {"U8 1<<8", CALC_SHL, U8, 1, 8, 0, 0},
-      {"U8 1<<32 counts modulo 32", CALC_SHL, U8, 1, 32, 1, 1},
-      {"U8 >>", CALC_SHR, U8, 128, 1, 64, 64},        {"U8 ~", CALC_INVERT, U8, 0, 0, 255, 255},
-      {"U8 &", CALC_AND, U8, 0xF0, 0x3C, 0x30, 0x30}, {"U8 |", CALC_OR, U8, 0xF0, 0x0F, 0xFF, 0xFF},
-      {"U8 ^", CALC_XOR, U8, 0xFF, 0x0F, 0xF0, 0xF0},
-      {"U8 nop copies left", CALC_NOP, U8, 77, 5, 77, 77},
-      {"U16 +", CALC_ADD, U16, 65535, 1, 0, 65535},   {"U16 -", CALC_SUB, U16, 5, 7, 65534, 0},
-      {"U16 *", CALC_MUL, U16, 300, 300, 24464, 65535},
-      {"U16 /", CALC_DIV, U16, 65535, 256, 255, 255},
-      {"U16 %", CALC_MOD, U16, 65535, 256, 255, 255}, {"U16 <<", CALC_SHL, U16, 1, 16, 0, 0},
-      {"U16 >>", CALC_SHR, U16, 0x8000, 15, 1, 1},
-      {"U16 ~", CALC_INVERT, U16, 0, 0, 65535, 65535},
-      {"U16 ^", CALC_XOR, U16, 0xFFFF, 0x00FF, 0xFF00, 0xFF00},
-      {"U32 +", CALC_ADD, U32, 4294967295.0, 1, 0, 4294967295.0},
-      {"U32 -", CALC_SUB, U32, 5, 7, 4294967294.0, 0},
-      {"U32 *", CALC_MUL, U32, 65536, 65536, 0, 4294967295.0},
-      {"U32 max*max", CALC_MUL, U32, 4294967295.0, 4294967295.0, 1, 4294967295.0},
-      {"U32 /", CALC_DIV, U32, 4294967295.0, 2, 2147483647.0, 2147483647.0},
-      {"U32 %", CALC_MOD, U32, 4294967295.0, 10, 5, 5},
-      {"U32 <<", CALC_SHL, U32, 1, 31, 2147483648.0, 2147483648.0},
-      {"U32 >> is logical", CALC_SHR, U32, 2147483648.0, 31, 1, 1},
-      {"U32 ~", CALC_INVERT, U32, 0, 0, 4294967295.0, 4294967295.0},
-      {"U32 ^", CALC_XOR, U32, 4294967295.0, 0xFFFF, 4294901760.0, 4294901760.0},
-      {"I8 +", CALC_ADD, I8, 127, 1, -128, 127},      {"I8 -", CALC_SUB, I8, -128, 1, 127, -128},
-      {"I8 *", CALC_MUL, I8, -100, 2, 56, -128},
-      {"I8 / truncates", CALC_DIV, I8, -7, 2, -3, -3},
-      {"I8 -128/-1 wraps", CALC_DIV, I8, -128, -1, -128, -128},
-      {"I8 % has the left sign", CALC_MOD, I8, -7, 2, -1, -1},
-      {"I8 7%-2", CALC_MOD, I8, 7, -2, 1, 1},
-      {"I8 <<", CALC_SHL, I8, 1, 7, -128, -128},
-      {"I8 >> is arithmetic", CALC_SHR, I8, -128, 1, -64, -64},
-      {"I8 ~", CALC_INVERT, I8, 0, 0, -1, -1},        {"I8 &", CALC_AND, I8, -1, 0x0F, 15, 15},
-      {"I8 |", CALC_OR, I8, -128, 1, -127, -127},     {"I8 ^", CALC_XOR, I8, -1, 1, -2, -2},
-      {"I16 +", CALC_ADD, I16, 32767, 1, -32768, 32767},
-      {"I16 -", CALC_SUB, I16, -32768, 1, 32767, -32768},
-      {"I16 *", CALC_MUL, I16, 200, 200, -25536, 32767},
-      {"I16 -*", CALC_MUL, I16, -200, 200, 25536, -32768},
-      {"I16 -32768/-1 wraps", CALC_DIV, I16, -32768, -1, -32768, -32768},
-      {"I16 -32768%-1", CALC_MOD, I16, -32768, -1, 0, 0},
-      {"I16 >>", CALC_SHR, I16, -32768, 15, -1, -1},
-      {"I16 ~", CALC_INVERT, I16, 5, 0, -6, -6},
-      {"I32 +", CALC_ADD, I32, 2147483647.0, 1, kI32Min, 2147483647.0},
-      {"I32 -", CALC_SUB, I32, kI32Min, 1, 2147483647.0, kI32Min},
-      {"I32 *", CALC_MUL, I32, 65536, 65536, 0, 2147483647.0},
-      {"I32 -*", CALC_MUL, I32, -65536, 65536, 0, kI32Min},
-      {"I32 min/-1 gives min, never traps", CALC_DIV, I32, kI32Min, -1, kI32Min, kI32Min},
-      {"I32 min%-1 gives 0", CALC_MOD, I32, kI32Min, -1, 0, 0},
-      {"I32 /", CALC_DIV, I32, -9, 4, -2, -2},
-      {"I32 <<", CALC_SHL, I32, 1, 31, kI32Min, kI32Min},
-      {"I32 count -1 is 31", CALC_SHL, I32, 1, -1, kI32Min, kI32Min},
-      {"I32 >>", CALC_SHR, I32, kI32Min, 31, -1, -1},
-      {"I32 &", CALC_AND, I32, -1, 0x7FFFFFFF, 2147483647.0, 2147483647.0},
-      {"float +", CALC_ADD, F, 1.5, 2.25, 3.75, 3.75},
-      {"float -", CALC_SUB, F, 1.5, 2.25, -0.75, -0.75},
-      {"float *", CALC_MUL, F, 1.5, -2, -3, -3},      {"float /", CALC_DIV, F, 1, 4, 0.25, 0.25},
-      {"float 1/0 leaves 0, never infinity", CALC_DIV, F, 1, 0, 0, 0},
-      {"double +", CALC_ADD, D, 0.5, 0.25, 0.75, 0.75},
-      {"double -", CALC_SUB, D, 0.5, 0.25, 0.25, 0.25},
-      {"double *", CALC_MUL, D, 1e200, 1e200, INFINITY, INFINITY},
-      {"double /", CALC_DIV, D, 1, 8, 0.125, 0.125},
-      {"double 1/-0.0 leaves 0", CALC_DIV, D, 1, -0.0, 0, 0},
-      {"bool ~true", CALC_INVERT, B, 1, 0, 0, 0},     {"bool ~false", CALC_INVERT, B, 0, 0, 1, 1},
-      {"bool 2&1 (both non-zero)", CALC_AND, B, 2, 1, 1, 1}, {"bool 0&1", CALC_AND, B, 0, 1, 0, 0},
-      {"bool 0|2", CALC_OR, B, 0, 2, 1, 1},           {"bool 2^1", CALC_XOR, B, 2, 1, 0, 0},
-      {"bool 0^1", CALC_XOR, B, 0, 1, 1, 1},
+      {CALC_ADD, U8, 200, 100, 44, 255},  {CALC_SUB, U8, 5, 7, 254, 0},
+      {CALC_MUL, U8, 16, 16, 0, 255},  {CALC_DIV, U8, 200, 7, 28, 28},
+      {CALC_DIV, U8, 200, 0, 0, 0},  {CALC_MOD, U8, 200, 7, 4, 4},
+      {CALC_MOD, U8, 200, 0, 0, 0},  {CALC_SHL, U8, 1, 8, 0, 0},
+      {CALC_SHL, U8, 1, 32, 1, 1},  // 1<<32 counts modulo 32
+      {CALC_SHR, U8, 128, 1, 64, 64},  {CALC_INVERT, U8, 0, 0, 255, 255},
+      {CALC_AND, U8, 0xF0, 0x3C, 0x30, 0x30},  {CALC_OR, U8, 0xF0, 0x0F, 0xFF, 0xFF},
+      {CALC_XOR, U8, 0xFF, 0x0F, 0xF0, 0xF0},
+      {CALC_NOP, U8, 77, 5, 77, 77},  // nop copies left
+      {CALC_ADD, U16, 65535, 1, 0, 65535},  {CALC_SUB, U16, 5, 7, 65534, 0},
+      {CALC_MUL, U16, 300, 300, 24464, 65535},  {CALC_DIV, U16, 65535, 256, 255, 255},
+      {CALC_MOD, U16, 65535, 256, 255, 255},  {CALC_SHL, U16, 1, 16, 0, 0},
+      {CALC_SHR, U16, 0x8000, 15, 1, 1},  {CALC_INVERT, U16, 0, 0, 65535, 65535},
+      {CALC_XOR, U16, 0xFFFF, 0x00FF, 0xFF00, 0xFF00},
+      {CALC_ADD, U32, 4294967295.0, 1, 0, 4294967295.0},  {CALC_SUB, U32, 5, 7, 4294967294.0, 0},
+      {CALC_MUL, U32, 65536, 65536, 0, 4294967295.0},
+      {CALC_MUL, U32, 4294967295.0, 4294967295.0, 1, 4294967295.0},
+      {CALC_DIV, U32, 4294967295.0, 2, 2147483647.0, 2147483647.0},
+      {CALC_MOD, U32, 4294967295.0, 10, 5, 5},  {CALC_SHL, U32, 1, 31, 2147483648.0, 2147483648.0},
+      {CALC_SHR, U32, 2147483648.0, 31, 1, 1},  // >> is logical
+      {CALC_INVERT, U32, 0, 0, 4294967295.0, 4294967295.0},
+      {CALC_XOR, U32, 4294967295.0, 0xFFFF, 4294901760.0, 4294901760.0},
+      {CALC_ADD, I8, 127, 1, -128, 127},  {CALC_SUB, I8, -128, 1, 127, -128},
+      {CALC_MUL, I8, -100, 2, 56, -128},
+      {CALC_DIV, I8, -7, 2, -3, -3},  // / truncates
+      {CALC_DIV, I8, -128, -1, -128, -128},  // -128/-1 wraps
+      {CALC_MOD, I8, -7, 2, -1, -1},  // % has the left sign
+      {CALC_MOD, I8, 7, -2, 1, 1},  {CALC_SHL, I8, 1, 7, -128, -128},
+      {CALC_SHR, I8, -128, 1, -64, -64},  // >> is arithmetic
+      {CALC_INVERT, I8, 0, 0, -1, -1},  {CALC_AND, I8, -1, 0x0F, 15, 15},
+      {CALC_OR, I8, -128, 1, -127, -127},  {CALC_XOR, I8, -1, 1, -2, -2},
+      {CALC_ADD, I16, 32767, 1, -32768, 32767},  {CALC_SUB, I16, -32768, 1, 32767, -32768},
+      {CALC_MUL, I16, 200, 200, -25536, 32767},  {CALC_MUL, I16, -200, 200, 25536, -32768},
+      {CALC_DIV, I16, -32768, -1, -32768, -32768},  // -32768/-1 wraps
+      {CALC_MOD, I16, -32768, -1, 0, 0},  {CALC_SHR, I16, -32768, 15, -1, -1},
+      {CALC_INVERT, I16, 5, 0, -6, -6},
+      {CALC_ADD, I32, 2147483647.0, 1, kI32Min, 2147483647.0},
+      {CALC_SUB, I32, kI32Min, 1, 2147483647.0, kI32Min},
+      {CALC_MUL, I32, 65536, 65536, 0, 2147483647.0},  {CALC_MUL, I32, -65536, 65536, 0, kI32Min},
+      {CALC_DIV, I32, kI32Min, -1, kI32Min, kI32Min},  // min/-1 gives min, never traps
+      {CALC_MOD, I32, kI32Min, -1, 0, 0},  // min%-1 gives 0
+      {CALC_DIV, I32, -9, 4, -2, -2},  {CALC_SHL, I32, 1, 31, kI32Min, kI32Min},
+      {CALC_SHL, I32, 1, -1, kI32Min, kI32Min},  // count -1 is 31
+      {CALC_SHR, I32, kI32Min, 31, -1, -1},
+      {CALC_AND, I32, -1, 0x7FFFFFFF, 2147483647.0, 2147483647.0},
+      {CALC_ADD, F, 1.5, 2.25, 3.75, 3.75},  {CALC_SUB, F, 1.5, 2.25, -0.75, -0.75},
+      {CALC_MUL, F, 1.5, -2, -3, -3},  {CALC_DIV, F, 1, 4, 0.25, 0.25},
+      {CALC_DIV, F, 1, 0, 0, 0},  // 1/0 leaves 0, never infinity
+      {CALC_ADD, D, 0.5, 0.25, 0.75, 0.75},  {CALC_SUB, D, 0.5, 0.25, 0.25, 0.25},
+      {CALC_MUL, D, 1e200, 1e200, INFINITY, INFINITY},  {CALC_DIV, D, 1, 8, 0.125, 0.125},
+      {CALC_DIV, D, 1, -0.0, 0, 0},  // 1/-0.0 leaves 0
+      {CALC_INVERT, B, 1, 0, 0, 0},  {CALC_INVERT, B, 0, 0, 1, 1},
+      {CALC_AND, B, 2, 1, 1, 1},  // 2&1 (both non-zero)
+      {CALC_AND, B, 0, 1, 0, 0},  {CALC_OR, B, 0, 2, 1, 1},
+      {CALC_XOR, B, 2, 1, 0, 0},  {CALC_XOR, B, 0, 1, 1, 1},
   };
   // clang-format on
   for (const OpCase& c : cases) {
     for (bool sat : {false, true}) {
-      SCOPED_TRACE(std::string(c.name) + (sat ? " saturating" : " wrapping"));
+      SCOPED_TRACE(std::string(LOGIC_TypeName(c.type)) + " operator " + std::to_string(c.op) + " " +
+                   std::to_string(c.left) + ", " + std::to_string(c.right) +
+                   (sat ? " saturating" : " wrapping"));
       VALUE_SLOT l = Slot(c.type, c.left);
       VALUE_SLOT r = Slot(c.type, c.right);
       VALUE_SLOT res;
