@@ -1,6 +1,5 @@
 // Finding and loading the probe library: registry files, the search order and the messages of
-// a failed search. The library stays loaded once found, so the cases that need it missing run
-// first and skip themselves when an earlier case of this process has loaded it.
+// a failed search.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -78,22 +77,26 @@ TEST(ProbeLibrary, DefaultSearchStartsBesideTheProgram) {
   }
 }
 
-TEST(ProbeLibrary, MissingLibraryIsReportedOnEveryWrapperCall) {
-  if (PROBE_IsLibraryLoaded()) GTEST_SKIP() << "library already loaded in this process";
+// A failed search, then the search order: module folder, program folder, the user's and the
+// machine's registry file with the library in the install folder or its bin_x64 folder. Once
+// found, the library stays loaded, so this needs a process of its own.
+TEST(ProbeLibrary, MissingLibraryThenFoundThroughTheRegistry) {
+  ASSERT_FALSE(PROBE_IsLibraryLoaded());
   TempFolder temp;
   PROBE_LibrarySearch search;
   SYS_CopyText(search.module_folder, sizeof(search.module_folder), temp.Make("module").c_str());
   SYS_CopyText(search.program_folder, sizeof(search.program_folder), temp.Make("program").c_str());
-  // The registry names a folder without the library.
-  const std::string ini = temp.Write(
-      "registry.ini", "[Software\\Tarvik\\Veltra]\nInstallPath=" + temp.Make("inst") + "/\n");
-  SYS_CopyText(search.user_registry, sizeof(search.user_registry), ini.c_str());
+  // The user file has an unusable entry, the machine file names a folder without the library.
+  const std::string user = temp.Write("user.ini", "[Software\\Tarvik\\Veltra]\nInstallPath=\n");
+  const std::string machine =
+      temp.Write("machine.ini",
+                 "[Software\\Tarvik\\Burnix]\nInstallPath=" + temp.path() + "/inst/Veltra.exe\n");
+  SYS_CopyText(search.user_registry, sizeof(search.user_registry), user.c_str());
+  SYS_CopyText(search.machine_registry, sizeof(search.machine_registry), machine.c_str());
   PROBE_SetLibrarySearch(&search);
-
   MessageCapture capture;
   EXPECT_FALSE(PROBE_LoadLibrary(false));
   EXPECT_TRUE(capture.Take().empty()) << "a silent search shows nothing";
-
   EXPECT_EQ(PROBE_VELTRAARM_GetDLLVersion(), 0);
   EXPECT_EQ(PROBE_VELTRAARM_OpenEx(nullptr, nullptr), nullptr);
   PROBE_VELTRA_Go();
@@ -105,7 +108,6 @@ TEST(ProbeLibrary, MissingLibraryIsReportedOnEveryWrapperCall) {
     EXPECT_EQ(box.flags, 0x42030u);
     EXPECT_EQ(box.text, "Target DLL " + temp.path() + "/module/libVeltra_x64.so not found !");
   }
-
   // The session loads silently and reports the failure in its own words.
   PROJECT_CONFIG config;
   SYS_CopyText(config.TargetDevice, sizeof(config.TargetDevice), "ANY");
@@ -113,29 +115,11 @@ TEST(ProbeLibrary, MissingLibraryIsReportedOnEveryWrapperCall) {
   EXPECT_EQ(PROBE_Connect(), -1);
   EXPECT_EQ(capture.TakeTexts(), std::vector<std::string>{"Failed to load Veltra library."});
   EXPECT_FALSE(PROBE_IsConnected());
-  PROBE_SetLibrarySearch(nullptr);
-}
 
-TEST(ProbeLibrary, FoundThroughTheRegistryInBinX64) {
-  if (PROBE_IsLibraryLoaded()) GTEST_SKIP() << "library already loaded in this process";
   const std::string real = VISTRO_BINARY_DIR "/bin/libVeltra_x64.so";
   if (access(real.c_str(), F_OK) != 0) GTEST_SKIP() << "probe library not built";
-  TempFolder temp;
   const std::string bin_x64 = temp.Make("inst/bin_x64");
   std::filesystem::create_symlink(real, bin_x64 + "/libVeltra_x64.so");
-  // The machine file names the folder; the user file has an unusable entry, so the search
-  // must go on to the machine file.
-  const std::string user = temp.Write("user.ini", "[Software\\Tarvik\\Veltra]\nInstallPath=\n");
-  const std::string machine =
-      temp.Write("machine.ini",
-                 "[Software\\Tarvik\\Burnix]\nInstallPath=" + temp.path() + "/inst/Veltra.exe\n");
-  PROBE_LibrarySearch search;
-  SYS_CopyText(search.module_folder, sizeof(search.module_folder), temp.Make("empty").c_str());
-  SYS_CopyText(search.user_registry, sizeof(search.user_registry), user.c_str());
-  SYS_CopyText(search.machine_registry, sizeof(search.machine_registry), machine.c_str());
-  PROBE_SetLibrarySearch(&search);
-
-  MessageCapture capture;
   ASSERT_TRUE(PROBE_LoadLibrary(true));
   EXPECT_EQ(std::string(PROBE_GetLibraryPath()), bin_x64 + "/libVeltra_x64.so");
   EXPECT_GE(PROBE_VELTRAARM_GetDLLVersion(), 51100);
