@@ -36,6 +36,7 @@ void ACTSYM_FreeDimensions(ACTIVE_SYMBOL& symbol) {
 void ACTSYM_Free(ACTIVE_SYMBOL* symbol) {
   if (symbol == nullptr) return;
   ACTSYM_FreeDimensions(*symbol);
+  SYS_Free(symbol->pHistory);  // the sampling engine's ring (a memory block), kept until now
   static_assert(std::is_trivially_destructible_v<ACTIVE_SYMBOL>);
   SYS_Free(symbol);
 }

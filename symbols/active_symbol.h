@@ -122,8 +122,8 @@ void ACTSYM_Init(ACTIVE_SYMBOL& symbol, bool int_default_hex);
 // A new record with the defaults of ACTSYM_Init, allocated as a labelled block ("Symbol
 // Node" for tree nodes). Null after the allocation failure was shown. Free with ACTSYM_Free.
 ACTIVE_SYMBOL* ACTSYM_New(const char* label, bool int_default_hex);
-// Frees the record's dimension list and the record (not its children or history). Null is
-// ignored.
+// Frees the record's dimension list, its sample history (when sampling gave it one) and the
+// record (not its children). Null is ignored.
 void ACTSYM_Free(ACTIVE_SYMBOL* symbol);
 // Frees the dimension list of `symbol` and clears the pointer and count.
 void ACTSYM_FreeDimensions(ACTIVE_SYMBOL& symbol);

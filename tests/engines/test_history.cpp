@@ -264,6 +264,20 @@ TEST_F(HistoryTest, SymbolsThatCannotBeDecodedAreSkipped) {
   EXPECT_FALSE(APP_GetSampleAt(none, 0, &v));
 }
 
+// A record freed with the symbol database takes its history along (the leak checker of the
+// sanitizer build would see the 8 MiB otherwise).
+TEST_F(HistoryTest, FreedRecordTakesItsHistoryAlong) {
+  ACTIVE_SYMBOL* node = ACTSYM_New("TEST: node", false);
+  ASSERT_NE(node, nullptr);
+  node->ValueType = node->RawType = TYPEID_U8;
+  node->Size = 1;
+  ASSERT_EQ(APP_AddActiveSymbol(node), 0);
+  Start();
+  ASSERT_NE(node->pHistory, nullptr);
+  APP_RemoveActiveSymbol(node);
+  ACTSYM_Free(node);
+}
+
 // An 8 MiB history that cannot be had fails the preparation with a message; the symbols
 // that got one are still decoded, the other is never written.
 TEST_F(HistoryTest, HistoryAllocationFailure) {
