@@ -1,6 +1,7 @@
 // The parse of the debug information database: one walk over every type unit and every
 // compilation unit, handing each entry to the collectors, then source lines, macros and call
 // frame information (counted only), then the statistics lines.
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <new>
@@ -605,6 +606,10 @@ int DWARF_Parse(ELF_FILE& elf) {
     return rc == DW_DLV_NO_ENTRY ? 0 : -1;
   }
   try {
+    // Room for the name index up front (about one indexed name per 100 bytes of entries)
+    // saves its rehashing during the walk.
+    const uint64_t sized = (st->stats.debug_info_size + st->stats.debug_types_size) / 100;
+    st->name_index.reserve(size_t(std::min<uint64_t>(sized, 4000000)));
     WalkUnits(*st, false, st->stats.ms_types, st->stats.ms_lines);
     long lines = 0;
     WalkUnits(*st, true, st->stats.ms_info, lines);
