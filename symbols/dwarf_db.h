@@ -64,7 +64,7 @@ enum : uint32_t {
 uint64_t DWARF_GetCategoryCount(const ELF_FILE* elf, uint32_t category);
 SYM_HANDLE DWARF_GetCategoryEntry(const ELF_FILE* elf, uint32_t category, uint64_t index);
 
-// The entry's name: DW_AT_name, else that of its abstract origin, specification or definition
+// The entry's name: DW_AT_name, else that of its abstract origin, declaration (DW_AT_specification) or definition
 // (up to 5 levels). For an ELF-symbol handle the symbol's name.
 std::string DWARF_GetName(SYM_HANDLE symbol);
 // The entry's DWARF tag; for an ELF-symbol handle the ELF symbol type; 0xFFFF on failure.

@@ -63,7 +63,7 @@ struct EntryFacts {
   bool extension = false;
   bool main_subprogram = false;
   bool may_be_static = false;  // DW_AT_location may give a static address
-  SYM_KEY specification = 0;
+  SYM_KEY declared_at = 0;  // DW_AT_specification: the declaration this entry defines
 };
 
 // False when the expression's first operation already gives a part that is no static address
@@ -149,7 +149,7 @@ EntryFacts ReadFacts(DWARF_STATE& st, Dwarf_Die die) {
         case DW_AT_byte_size: f.has_byte_size = true; break;
         case DW_AT_extension: f.extension = true; break;
         case DW_AT_main_subprogram: f.main_subprogram = DWARF_FlagOf(st, list[i]); break;
-        case DW_AT_specification: f.specification = DWARF_RefOf(st, die, list[i]); break;
+        case DW_AT_specification: f.declared_at = DWARF_RefOf(st, die, list[i]); break;
         case DW_AT_location: f.may_be_static = LocationMayBeStatic(st, list[i]); break;
         default: break;
       }
@@ -330,10 +330,10 @@ class UnitWalker {
     if (parent_composite) flags |= DWARF_ENTRY_PARENT_COMPOSITE;
     if (f.declaration) flags |= DWARF_ENTRY_DECLARATION;
     Keep(key, parent.key, tag, flags);
-    if (f.specification && f.specification != key) {
-      if (f.specification > key) st_.forward_definitions[f.specification] = key;
-      st_.definition_of[f.specification] = key;
-      st_.declaration_of[key] = f.specification;
+    if (f.declared_at && f.declared_at != key) {
+      if (f.declared_at > key) st_.forward_definitions[f.declared_at] = key;
+      st_.definition_of[f.declared_at] = key;
+      st_.declaration_of[key] = f.declared_at;
     }
     const bool indexed_tag = IsComposite(tag) || tag == DW_TAG_typedef ||
                              tag == DW_TAG_variable || tag == DW_TAG_subprogram;
