@@ -19,17 +19,6 @@ constexpr uint32_t kCalcOf[APP_WRITE_OP_COUNT] = {
     CALC_MOD, CALC_AND,    CALC_OR,  CALC_XOR, CALC_SHL, CALC_SHR,
 };
 
-void TypeRange(uint32_t type, int64_t* lo, int64_t* hi) {
-  switch (type) {
-    case TYPEID_U8: *lo = 0; *hi = UINT8_MAX; break;
-    case TYPEID_U16: *lo = 0; *hi = UINT16_MAX; break;
-    case TYPEID_U32: *lo = 0; *hi = UINT32_MAX; break;
-    case TYPEID_I8: *lo = INT8_MIN; *hi = INT8_MAX; break;
-    case TYPEID_I16: *lo = INT16_MIN; *hi = INT16_MAX; break;
-    default: *lo = INT32_MIN; *hi = INT32_MAX; break;
-  }
-}
-
 // The operand at the type's width, the rest of the slot cleared.
 VALUE_SLOT OperandAt(uint64_t operand, uint32_t type) {
   VALUE_SLOT v;
@@ -61,7 +50,7 @@ bool IsAllowed(uint32_t type, uint32_t op) {
 // no limit).
 int64_t LimitAt(double limit, uint32_t type, bool is_upper) {
   int64_t lo = 0, hi = 0;
-  TypeRange(type, &lo, &hi);
+  LOGIC_IntegerRange(type, &lo, &hi);
   if (std::isnan(limit)) return is_upper ? hi : lo;
   const double t = std::trunc(limit);
   if (t <= static_cast<double>(lo)) return lo;
@@ -82,7 +71,7 @@ int64_t ClampToLimits(int64_t v, const ACTIVE_SYMBOL& s, uint32_t type) {
 // type's range (a value that does not fit saturates toward its sign).
 int64_t SaturatingShiftLeft(int64_t a, uint32_t count, uint32_t type) {
   int64_t lo = 0, hi = 0;
-  TypeRange(type, &lo, &hi);
+  LOGIC_IntegerRange(type, &lo, &hi);
   if (a == 0) return 0;
   if (count > 31) return a < 0 ? lo : hi;  // |a| >= 1 times 2^32 or more leaves every range
   const int64_t v = a * (int64_t{1} << count);  // |a| <= 2^32, so |v| < 2^63
@@ -108,7 +97,7 @@ int32_t ComputeInteger(const ACTIVE_SYMBOL& s, uint32_t type, uint32_t op, const
     const uint32_t count_mask = LOGIC_TypeWidth(type) == 4 ? 63u : 31u;
     const uint32_t count = static_cast<uint32_t>(b) & count_mask;
     int64_t lo = 0, hi = 0;
-    TypeRange(type, &lo, &hi);
+    LOGIC_IntegerRange(type, &lo, &hi);
     switch (op) {
       case APP_WRITE_SHL: r = FromInteger(SaturatingShiftLeft(a, count, type), type); break;
       case APP_WRITE_SHR: r = FromInteger(WideShiftRight(a, count, type), type); break;

@@ -94,38 +94,6 @@ void StoreInteger(VALUE_SLOT& s, uint32_t type, int64_t v) {
   }
 }
 
-void TypeRange(uint32_t type, int64_t& lo, int64_t& hi) {
-  switch (type) {
-    case TYPEID_U8:
-      lo = 0;
-      hi = 255;
-      break;
-    case TYPEID_U16:
-      lo = 0;
-      hi = 65535;
-      break;
-    case TYPEID_U32:
-      lo = 0;
-      hi = 4294967295LL;
-      break;
-    case TYPEID_I8:
-      lo = -128;
-      hi = 127;
-      break;
-    case TYPEID_I16:
-      lo = -32768;
-      hi = 32767;
-      break;
-    case TYPEID_I32:
-      lo = INT32_MIN;
-      hi = INT32_MAX;
-      break;
-    default:
-      lo = 0;
-      hi = 0;
-      break;
-  }
-}
 
 const VALUE_SLOT kZero{};
 
@@ -149,7 +117,7 @@ void Arithmetic(Arith op, const VALUE_SLOT* lp, const VALUE_SLOT* rp, uint32_t t
     const int64_t a = LOGIC_ReadInteger(l, type);
     const int64_t b = LOGIC_ReadInteger(r, type);
     int64_t lo = 0, hi = 0;
-    TypeRange(type, lo, hi);
+    LOGIC_IntegerRange(type, &lo, &hi);
     if (op == Arith::kMul && type == TYPEID_U32) {
       const uint64_t p = static_cast<uint64_t>(a) * static_cast<uint64_t>(b);
       const uint64_t v = saturate && p > 4294967295ULL ? 4294967295ULL : p;
@@ -176,6 +144,17 @@ bool LOGIC_IsIntegerType(uint32_t type) {
 
 bool LOGIC_IsSignedType(uint32_t type) {
   return type == TYPEID_I8 || type == TYPEID_I16 || type == TYPEID_I32;
+}
+
+void LOGIC_IntegerRange(uint32_t type, int64_t* lo, int64_t* hi) {
+  switch (type) {
+    case TYPEID_U8: *lo = 0; *hi = UINT8_MAX; break;
+    case TYPEID_U16: *lo = 0; *hi = UINT16_MAX; break;
+    case TYPEID_U32: *lo = 0; *hi = UINT32_MAX; break;
+    case TYPEID_I8: *lo = INT8_MIN; *hi = INT8_MAX; break;
+    case TYPEID_I16: *lo = INT16_MIN; *hi = INT16_MAX; break;
+    default: *lo = INT32_MIN; *hi = INT32_MAX; break;
+  }
 }
 
 bool LOGIC_IsRealType(uint32_t type) { return type == TYPEID_FLOAT || type == TYPEID_DOUBLE; }

@@ -60,6 +60,8 @@ bool LOGIC_IsSupportedType(uint32_t type);
 // True for the identifiers 0..14 the engine knows but refuses (mask 0x6219).
 bool LOGIC_IsUnsupportedType(uint32_t type);
 bool LOGIC_IsIntegerType(uint32_t type);  // U8..U32, I8..I32
+// The value range of an integer type (any other type: the I32 range).
+void LOGIC_IntegerRange(uint32_t type, int64_t* lo, int64_t* hi);
 bool LOGIC_IsSignedType(uint32_t type);   // I8, I16, I32
 bool LOGIC_IsRealType(uint32_t type);     // float, double
 // Bytes a value of the type occupies in the slot (0 for unsupported types).

@@ -112,3 +112,12 @@ void SYS_ParseQuoted(const char** cursor, char* out, size_t out_size, char* erro
   }
   *cursor = p + 1;
 }
+
+bool SYS_EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 void SYS_SkipBlanks(const char** cursor, char* error, size_t error_size);
 void SYS_SkipLine(const char** cursor, char* error, size_t error_size);
@@ -13,3 +14,7 @@ void SYS_ParseQuoted(const char** cursor, char* out, size_t out_size, char* erro
 
 // Copies at most size-1 bytes of `src` and always terminates (size 0 writes nothing).
 void SYS_CopyText(char* dst, size_t size, const char* src);
+
+// True when both texts are equal ignoring the case of ASCII letters (names of symbols, types
+// and files compare this way).
+bool SYS_EqualNoCase(std::string_view a, std::string_view b);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "sim/sim_devices.h"
+#include "sim/sim_text.h"
 
 namespace {
 
@@ -13,14 +14,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 template <class T>
 bool ParseNumber(std::string_view text, T& value) {
@@ -62,9 +55,9 @@ int Fail(std::string& error, std::string text) {
 int CoreCommand(SIM_Session& s, std::string_view key, std::string& error) {
   if (!s.connected || !s.link) return Fail(error, "Not connected to a target");
   int r = -1;
-  if (EqualNoCase(key, "SimHalt")) r = s.link->Halt();
-  else if (EqualNoCase(key, "SimGo")) r = s.link->Go();
-  else if (EqualNoCase(key, "SimReset")) r = s.link->Reset();
+  if (SIM_EqualNoCase(key, "SimHalt")) r = s.link->Halt();
+  else if (SIM_EqualNoCase(key, "SimGo")) r = s.link->Go();
+  else if (SIM_EqualNoCase(key, "SimReset")) r = s.link->Reset();
   return r < 0 ? Fail(error, "Target does not respond") : 0;
 }
 
@@ -77,18 +70,18 @@ int SIM_ExecCommand(SIM_Session& s, std::string_view command, std::string& error
   const std::string_view value = eq == std::string_view::npos ? std::string_view() : Trim(text.substr(eq + 1));
   if (key.empty()) return Fail(error, "Empty command");
 
-  if (EqualNoCase(key, "SetMSGBoxTimeout") || EqualNoCase(key, "SetSkipInitECCRAMOnConnect")) {
+  if (SIM_EqualNoCase(key, "SetMSGBoxTimeout") || SIM_EqualNoCase(key, "SetSkipInitECCRAMOnConnect")) {
     int64_t v = 0;
     if (!ParseNumber(value, v)) return Fail(error, std::string(key) + ": number expected");
     return 0;
   }
-  if (EqualNoCase(key, "device")) {
+  if (SIM_EqualNoCase(key, "device")) {
     const int index = SIM_FindDevice(value);
     if (index < 0) return Fail(error, "Unknown device '" + std::string(value) + "'");
     s.device_index = index;
     return 0;
   }
-  if (EqualNoCase(key, "ScriptFile")) {
+  if (SIM_EqualNoCase(key, "ScriptFile")) {
     if (value.empty()) return Fail(error, "ScriptFile: file name expected");
     const std::string path(value);
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -97,15 +90,15 @@ int SIM_ExecCommand(SIM_Session& s, std::string_view command, std::string& error
     s.script_file = path;
     return 0;
   }
-  if (EqualNoCase(key, "SimDefaults")) {
+  if (SIM_EqualNoCase(key, "SimDefaults")) {
     s.controls = SIM_Controls{};
     if (s.link) s.link->SetClock(s.controls.clock_ipus);
     return 0;
   }
-  if (EqualNoCase(key, "SimHalt") || EqualNoCase(key, "SimGo") || EqualNoCase(key, "SimReset"))
+  if (SIM_EqualNoCase(key, "SimHalt") || SIM_EqualNoCase(key, "SimGo") || SIM_EqualNoCase(key, "SimReset"))
     return CoreCommand(s, key, error);
   for (const IntControl& c : kIntControls) {
-    if (!EqualNoCase(key, c.key)) continue;
+    if (!SIM_EqualNoCase(key, c.key)) continue;
     int64_t v = 0;
     if (!ParseNumber(value, v) || v < c.min || v > c.max) {
       char text_buf[128];
@@ -114,7 +107,7 @@ int SIM_ExecCommand(SIM_Session& s, std::string_view command, std::string& error
       return Fail(error, text_buf);
     }
     c.apply(s.controls, v);
-    if (EqualNoCase(key, "SimClock") && s.link && s.link->SetClock(s.controls.clock_ipus) < 0)
+    if (SIM_EqualNoCase(key, "SimClock") && s.link && s.link->SetClock(s.controls.clock_ipus) < 0)
       return Fail(error, "Target does not respond");
     return 0;
   }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "sim/sim_text.h"
+
 namespace {
 
 constexpr uint32_t kK = 1024;
@@ -33,16 +35,6 @@ const SIM_Device kDevices[] = {
      {{"Internal Flash", 0x08000000u, kM0Bank}, {}}},
 };
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -50,7 +42,7 @@ std::span<const SIM_Device> SIM_Devices() { return kDevices; }
 
 int SIM_FindDevice(std::string_view name) {
   for (size_t i = 0; i < std::size(kDevices); ++i)
-    if (EqualNoCase(kDevices[i].name, name)) return int(i);
+    if (SIM_EqualNoCase(kDevices[i].name, name)) return int(i);
   return -1;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/sys_text.h"
 #include "symbols/active_symbol.h"
 #include "symbols/dwarf_internal.h"
 
@@ -206,15 +207,6 @@ std::string NameOfType(DWARF_STATE& st, SYM_KEY key, int depth) {
   return text;
 }
 
-bool EqualsNoCase(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    char x = *a, y = *b;
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return *a == *b;
-}
 
 }  // namespace
 
@@ -283,11 +275,11 @@ uint32_t DWARF_ClassifyLeaf(uint64_t size, const char* type_name, bool is_signed
   const char* name = type_name ? type_name : "";
   const char* blank = std::strrchr(name, ' ');
   const char* word = blank ? blank + 1 : name;
-  if (size == 1 && (EqualsNoCase(word, "bool") || EqualsNoCase(word, "_Bool"))) {
+  if (size == 1 && (SYS_EqualNoCase(word, "bool") || SYS_EqualNoCase(word, "_Bool"))) {
     return TYPEID_BOOL;
   }
-  if (size == 4 && EqualsNoCase(word, "float")) return TYPEID_FLOAT;
-  if (size == 8 && EqualsNoCase(word, "double")) return TYPEID_DOUBLE;
+  if (size == 4 && SYS_EqualNoCase(word, "float")) return TYPEID_FLOAT;
+  if (size == 8 && SYS_EqualNoCase(word, "double")) return TYPEID_DOUBLE;
   switch (size) {
     case 1: return is_signed ? TYPEID_I8 : TYPEID_U8;
     case 2: return is_signed ? TYPEID_I16 : TYPEID_U16;

@@ -336,16 +336,6 @@ void BuildNode(BUILD_CONTEXT& ctx, const NODE_INPUT& in, ACTIVE_SYMBOL& node) {
   Classify(node);
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -403,7 +393,7 @@ int64_t SYMTREE_Build(ELF_FILE* elf, const SYMTREE_OPTIONS& options,
     // A variable starts a new file node when its file differs from the one before, and also
     // when there is no file node yet (the first variable, even one with an empty file name,
     // or after a file node could not be created).
-    if (file_node == nullptr || !EqualNoCase(source, file_name)) {
+    if (file_node == nullptr || !SYS_EqualNoCase(source, file_name)) {
       file_node = NewNode(ctx);
       if (file_node == nullptr) continue;
       SetText(file_node->SourceFile, sizeof file_node->SourceFile, source);

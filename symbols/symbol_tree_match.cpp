@@ -5,18 +5,13 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/sys_text.h"
 #include "symbols/symbol_tree.h"
 
 namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-bool EqualNoCase(const char* a, const char* b) {
-  for (; *a != 0 && *b != 0; ++a, ++b) {
-    if (Lower(*a) != Lower(*b)) return false;
-  }
-  return *a == *b;
-}
 
 // The identity key: source file, name and type name, lower-cased, separated by a byte that
 // no text field holds.
@@ -35,7 +30,7 @@ bool SameParentChain(const ACTIVE_SYMBOL& a, const ACTIVE_SYMBOL& b) {
   const ACTIVE_SYMBOL* pa = a.pParent;
   const ACTIVE_SYMBOL* pb = b.pParent;
   while (pa != nullptr && pb != nullptr) {
-    if (!EqualNoCase(pa->Name, pb->Name)) return false;
+    if (!SYS_EqualNoCase(pa->Name, pb->Name)) return false;
     pa = pa->pParent;
     pb = pb->pParent;
   }
@@ -56,8 +51,8 @@ struct OLD_ENTRY {
 }  // namespace
 
 bool SYMTREE_SameSymbol(const ACTIVE_SYMBOL& a, const ACTIVE_SYMBOL& b) {
-  return EqualNoCase(a.SourceFile, b.SourceFile) && EqualNoCase(a.Name, b.Name) &&
-         EqualNoCase(a.TypeName, b.TypeName);
+  return SYS_EqualNoCase(a.SourceFile, b.SourceFile) && SYS_EqualNoCase(a.Name, b.Name) &&
+         SYS_EqualNoCase(a.TypeName, b.TypeName);
 }
 
 void SYMTREE_Rematch(const ACTIVE_SYMBOL* root, const ACTIVE_SYMBOL_CELL* previous,
@@ -112,7 +107,7 @@ const ACTIVE_SYMBOL* SYMTREE_FindPath(const ACTIVE_SYMBOL* root, std::string_vie
   const std::string wanted(path);
   // A full walk: paths are not stored, and the tree is searched rarely (command line use).
   SYMTREE_ForEachPath(root, [&](const ACTIVE_SYMBOL& node, uint32_t depth, const std::string& p) {
-    if (found == nullptr && depth > 0 && EqualNoCase(p.c_str(), wanted.c_str())) found = &node;
+    if (found == nullptr && depth > 0 && SYS_EqualNoCase(p.c_str(), wanted.c_str())) found = &node;
   });
   return found;
 }

@@ -72,29 +72,7 @@ bool ParseValue(std::string_view text, uint32_t type, VALUE_SLOT& out) {
   if (r.ec != std::errc() || r.ptr != last || u > 4294967296ULL) return false;
   const int64_t v = negative ? -static_cast<int64_t>(u) : static_cast<int64_t>(u);
   int64_t lo = 0, hi = 0;
-  switch (type) {
-    case TYPEID_U8:
-      hi = 255;
-      break;
-    case TYPEID_U16:
-      hi = 65535;
-      break;
-    case TYPEID_U32:
-      hi = 4294967295LL;
-      break;
-    case TYPEID_I8:
-      lo = -128;
-      hi = 127;
-      break;
-    case TYPEID_I16:
-      lo = -32768;
-      hi = 32767;
-      break;
-    default:
-      lo = INT32_MIN;
-      hi = INT32_MAX;
-      break;
-  }
+  LOGIC_IntegerRange(type, &lo, &hi);
   if (v < lo || v > hi) return false;
   VALUE_SLOT s{};
   s.i64 = v;  // little-endian: the low bytes hold the value at every width
