@@ -82,6 +82,18 @@ JOB_PERIODIC_TASK* NewTask(uint32_t params_size, const char* task_label, const c
   return task;
 }
 
+// One periodic write: the bytes go to the target (virtual symbols have none), and the value
+// counts as the symbol's current value only when the write went through. The task stays.
+int32_t WritePeriodic(ACTIVE_SYMBOL& s, const VALUE_SLOT& storage, const VALUE_SLOT& value) {
+  if (s.Virtual == 0 && WriteTarget(s, storage) < 0) {
+    APP_NotifySymbolWritten(s);
+    return 0;
+  }
+  Commit(s, value);
+  APP_NotifySymbolWritten(s);
+  return 0;
+}
+
 int32_t PeriodicOperation(JOB_PERIODIC_TASK* task) {
   const auto* p = static_cast<const PERIODIC_OP_PARAMS*>(task->pParams);
   ACTIVE_SYMBOL* s = APP_FindActiveSymbol(&p->Symbol);
@@ -89,13 +101,7 @@ int32_t PeriodicOperation(JOB_PERIODIC_TASK* task) {
   VALUE_SLOT storage{}, value{};
   if (!ComputeBoth(*s, p->Operation, p->Operand, &storage, &value)) return 0;
   if (!APP_GetProbeOps().IsReady()) return 0;
-  if (s->Virtual == 0 && WriteTarget(*s, storage) < 0) {
-    APP_NotifySymbolWritten(*s);
-    return 0;
-  }
-  Commit(*s, value);
-  APP_NotifySymbolWritten(*s);
-  return 0;
+  return WritePeriodic(*s, storage, value);
 }
 
 void ReleaseCalc(JOB_PERIODIC_TASK* task) {
@@ -123,13 +129,7 @@ int32_t PeriodicCalculation(JOB_PERIODIC_TASK* task) {
       !APP_RealToQ(value.f32, APP_GetQFormat(*s), &storage)) {
     return 0;
   }
-  if (s->Virtual == 0 && WriteTarget(*s, storage) < 0) {
-    APP_NotifySymbolWritten(*s);
-    return 0;
-  }
-  Commit(*s, value);
-  APP_NotifySymbolWritten(*s);
-  return 0;
+  return WritePeriodic(*s, storage, value);
 }
 
 // Ends the listed task with this id when it runs `callback` (a stale id names nothing).
