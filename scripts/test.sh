@@ -8,5 +8,7 @@ bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh" "$@"
 build=${VISTRO_BUILD_DIR:-$root/build}
 export QT_QPA_PLATFORM=offscreen
+# Read only by sanitized builds.
+export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp ${TSAN_OPTIONS:-}"
 cd "$build"
 ctest --output-on-failure -j "${VISTRO_JOBS:-$(nproc)}" --timeout 600
