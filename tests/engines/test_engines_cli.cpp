@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -26,154 +27,145 @@ const std::string kElf = std::string(VISTRO_SOURCE_DIR) + "/firmware/demo/demo.e
 
 struct CliRun {
   int status = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
   double seconds = 0.0;
 };
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// CSV data rows as columns of text; the header is checked.
+std::vector<std::vector<std::string>> Rows(const std::string& csv, const std::string& header) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(csv);
+  std::string line, cell;
+  if (!std::getline(in, line)) return rows;
+  EXPECT_EQ(line, header);
+  while (std::getline(in, line)) {
+    std::istringstream cells(line);
+    rows.emplace_back();
+    while (std::getline(cells, cell, ',')) rows.back().push_back(cell);
+  }
+  return rows;
 }
 
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("vistro-engines-" + std::to_string(getpid()) + "-" + info->name());
+    dir_ = fs::temp_directory_path() / ("vistro-engines-" + std::to_string(getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    // The simulator keeps its flash images below the config home: one per test.
-    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);  // the simulator's flash images: one per test
   }
   void TearDown() override {
     StopServer();
     fs::remove_all(dir_);
   }
-
   CliRun Cli(const std::vector<std::string>& args) {
     std::string cmd = "'" + kBin + "vistro-cli'";
     for (const std::string& a : args) cmd += " '" + a + "'";
-    const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
-    cmd += " >'" + out.string() + "' 2>'" + err.string() + "'";
+    cmd += " >'" + (dir_ / "out.txt").string() + "' 2>'" + (dir_ / "err.txt").string() + "'";
     const auto start = std::chrono::steady_clock::now();
     const int raw = std::system(cmd.c_str());
     CliRun r;
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadFile(out);
-    r.err = ReadFile(err);
+    r.out = ReadFile(dir_ / "out.txt");
+    r.err = ReadFile(dir_ / "err.txt");
     return r;
   }
-
-  // Starts vistro-simtarget on a free port; returns "127.0.0.1:PORT".
+  // Starts vistro-simtarget on a free port and loads the demo firmware; "127.0.0.1:PORT".
   std::string StartServer() {
     const fs::path log = dir_ / "server.txt";
     server_ = fork();
     if (server_ == 0) {
-      FILE* f = std::freopen(log.c_str(), "w", stdout);
-      (void)f;
+      if (std::freopen(log.c_str(), "w", stdout) == nullptr) _exit(127);
       execl((kBin + "vistro-simtarget").c_str(), "vistro-simtarget", "--listen", "127.0.0.1:0",
             static_cast<char*>(nullptr));
       _exit(127);
     }
     for (int i = 0; i < 500; ++i) {
       const std::string text = ReadFile(log);
-      const size_t at = text.find("listening on ");
-      const size_t end = text.find('\n', at);
+      const size_t at = text.find("listening on "), end = text.find('\n', at);
       if (at != std::string::npos && end != std::string::npos) {
-        return text.substr(at + 13, end - at - 13);
+        const std::string ip = text.substr(at + 13, end - at - 13);
+        EXPECT_EQ(Cli({"download", kElf, "--ip", ip}).status, 0);
+        return ip;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ADD_FAILURE() << "target server did not start";
     return "";
   }
-
   void StopServer() {
     if (server_ <= 0) return;
     kill(server_, SIGKILL);
     waitpid(server_, nullptr, 0);
     server_ = -1;
   }
-
-  // CSV rows as columns of text; the header is checked.
-  static std::vector<std::vector<std::string>> Rows(const std::string& csv, const std::string& header) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(csv);
-    std::string line;
-    if (!std::getline(in, line)) return rows;
-    EXPECT_EQ(line, header);
-    while (std::getline(in, line)) {
-      std::vector<std::string> cells;
-      std::istringstream cell_in(line);
-      std::string cell;
-      while (std::getline(cell_in, cell, ',')) cells.push_back(cell);
-      rows.push_back(cells);
-    }
-    return rows;
-  }
-
   fs::path dir_;
   pid_t server_ = -1;
 };
 
-TEST_F(CliTest, SampleCounterEvery100Microseconds) {
-  const fs::path csv = dir_ / "counter.csv";
-  const CliRun r = Cli({"sample", kElf, "--symbol", "g_counter_u32", "--symbol", "g_tick_ms",
-                     "--period-us", "100", "--duration-ms", "1000", "--download", "--csv", csv.string()});
-  ASSERT_EQ(r.status, 0) << r.err;
-  const auto rows = Rows(ReadFile(csv), "time_us,g_counter_u32,g_tick_ms");
-  EXPECT_GT(rows.size(), 9500u);
-  EXPECT_LT(rows.size(), 12000u);
-  int64_t previous = -1;
-  size_t bad_steps = 0;
-  for (const auto& row : rows) {
-    ASSERT_EQ(row.size(), 3u);
-    const int64_t t = std::stoll(row[0]);
-    if (previous >= 0 && t - previous != 100) bad_steps++;
-    previous = t;
+// The demo counter at 100 µs for a second, and 16 symbols at the probe's highest rate (1 MHz):
+// time stamps strictly one period apart, no record dropped.
+TEST_F(CliTest, SampleRowsOnePeriodApart) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> symbols;
+    int period_us, duration_ms;
+    size_t min_rows, max_rows;
+  };
+  const Case cases[] = {
+      {"counter at 100 us", {"g_counter_u32", "g_tick_ms"}, 100, 1000, 9500, 12000},
+      {"16 symbols at 1 us",
+       {"g_tick_ms", "g_counter_u8", "g_counter_u16", "g_counter_u32", "g_triangle_i8", "g_sine_i16",
+        "g_noise_i32", "g_sine_f", "g_triangle_d", "g_noise_f", "g_led", "g_temperature_q8_8",
+        "g_motor.setpoint_rpm", "g_motor.speed_rpm", "g_command", "g_frame_count"},
+       1, 300, 250000, 400000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path csv = dir_ / "rows.csv";
+    std::vector<std::string> args = {"sample", kElf, "--period-us", std::to_string(c.period_us),
+                                     "--duration-ms", std::to_string(c.duration_ms), "--download",
+                                     "--csv", csv.string()};
+    std::string header = "time_us";
+    for (const std::string& name : c.symbols) {
+      args.insert(args.end(), {"--symbol", name});
+      header += "," + name;
+    }
+    const CliRun r = Cli(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string text = ReadFile(csv);
+    ASSERT_EQ(text.compare(0, header.size() + 1, header + "\n"), 0);
+    size_t rows = 0, gaps = 0;
+    long long previous = -1;
+    size_t last = 0;
+    for (size_t at = text.find('\n') + 1; at < text.size(); at = text.find('\n', at) + 1) {
+      const long long t = std::strtoll(text.c_str() + at, nullptr, 10);
+      if (previous >= 0 && t - previous != c.period_us) gaps++;
+      previous = t;
+      last = at;
+      rows++;
+    }
+    EXPECT_GT(rows, c.min_rows);
+    EXPECT_LT(rows, c.max_rows);
+    EXPECT_EQ(gaps, 0u);
+    if (c.symbols[0] == "g_counter_u32") {  // moves by 0x00010001 per millisecond tick
+      unsigned long long counter = 0, tick = 0;
+      ASSERT_EQ(std::sscanf(text.c_str() + last, "%*[^,],%llu,%llu", &counter, &tick), 2);
+      EXPECT_EQ(counter, 0x00010001ull * tick % 0x100000000ull);
+    }
   }
-  EXPECT_EQ(bad_steps, 0u);
-  // The counter moves by 0x00010001 per millisecond tick, the tick by one.
-  const auto& last = rows.back();
-  EXPECT_EQ(std::stoull(last[1]), 0x00010001ull * std::stoull(last[2]) % 0x100000000ull);
-}
-
-// 16 symbols at the probe's highest rate (1 MHz): every record is kept, none dropped.
-TEST_F(CliTest, KeepsUpWithTheHighestRateFor16Symbols) {
-  std::vector<std::string> args = {"sample", kElf, "--period-us", "1", "--duration-ms", "300", "--download"};
-  std::string header = "time_us";
-  for (const char* name : {"g_tick_ms", "g_counter_u8", "g_counter_u16", "g_counter_u32", "g_triangle_i8",
-                           "g_sine_i16", "g_noise_i32", "g_sine_f", "g_triangle_d", "g_noise_f", "g_led",
-                           "g_temperature_q8_8", "g_motor.setpoint_rpm", "g_motor.speed_rpm", "g_command",
-                           "g_frame_count"}) {
-    args.push_back("--symbol");
-    args.push_back(name);
-    header += std::string(",") + name;
-  }
-  const CliRun r = Cli(args);
-  ASSERT_EQ(r.status, 0) << r.err;
-  ASSERT_EQ(r.out.compare(0, header.size() + 1, header + "\n"), 0);
-  // Only the time stamps are looked at (the rows are many).
-  size_t rows = 0, gaps = 0;
-  long long previous = -1;
-  for (size_t at = r.out.find('\n') + 1; at < r.out.size(); at = r.out.find('\n', at) + 1) {
-    const long long t = std::strtoll(r.out.c_str() + at, nullptr, 10);
-    if (previous >= 0 && t - previous != 1) gaps++;
-    previous = t;
-    rows++;
-  }
-  EXPECT_GT(rows, 250000u);
-  EXPECT_EQ(gaps, 0u);
 }
 
 TEST_F(CliTest, WrittenSetpointIsFollowedBySpeed) {
   const std::string ip = StartServer();
   ASSERT_FALSE(ip.empty());
-  ASSERT_EQ(Cli({"download", kElf, "--ip", ip}).status, 0);
   CliRun r = Cli({"write", kElf, "--symbol", "g_motor.setpoint_rpm", "--op", "set", "--value", "1500",
                "--ip", ip});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -196,30 +188,27 @@ TEST_F(CliTest, WrittenSetpointIsFollowedBySpeed) {
   EXPECT_LT(last, 1100.0);
 }
 
-TEST_F(CliTest, TargetThatDisappearsStopsSampling) {
+// A target that disappears (the TCP server killed after 0.7 s) and a failing HSS read both
+// stop sampling within a second, silently, keeping the rows taken before.
+TEST_F(CliTest, SamplingStopsWhenTheTargetFails) {
   const std::string ip = StartServer();
   ASSERT_FALSE(ip.empty());
-  ASSERT_EQ(Cli({"download", kElf, "--ip", ip}).status, 0);
   std::thread killer([this] {
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     StopServer();
   });
-  const CliRun r = Cli({"sample", kElf, "--symbol", "g_tick_ms", "--period-us", "1000",
-                     "--duration-ms", "10000", "--ip", ip});
+  CliRun r = Cli({"sample", kElf, "--symbol", "g_tick_ms", "--period-us", "1000", "--duration-ms",
+                  "10000", "--ip", ip});
   killer.join();
   EXPECT_EQ(r.status, 1);
-  EXPECT_LT(r.seconds, 2.5);  // 0.7 s of sampling, then stopped within a second
-  const auto rows = Rows(r.out, "time_us,g_tick_ms");
-  EXPECT_GT(rows.size(), 200u);  // what was taken before is kept
-}
+  EXPECT_LT(r.seconds, 2.5);
+  EXPECT_GT(Rows(r.out, "time_us,g_tick_ms").size(), 200u);
 
-TEST_F(CliTest, HSSReadFailureKeepsWhatWasTaken) {
-  const CliRun r = Cli({"sample", kElf, "--symbol", "g_counter_u16", "--period-us", "1000",
-                     "--duration-ms", "3000", "--download", "--sim", "SimHSSReadFailAfter=10"});
+  r = Cli({"sample", kElf, "--symbol", "g_counter_u16", "--period-us", "1000", "--duration-ms",
+           "3000", "--download", "--sim", "SimHSSReadFailAfter=10"});
   EXPECT_EQ(r.status, 1);
   EXPECT_LT(r.seconds, 2.0);
-  const auto rows = Rows(r.out, "time_us,g_counter_u16");
-  EXPECT_GT(rows.size(), 20u);
+  EXPECT_GT(Rows(r.out, "time_us,g_counter_u16").size(), 20u);
   EXPECT_EQ(r.err.find("error:"), std::string::npos) << r.err;
 }
 

@@ -2,8 +2,6 @@
 // probe; the symbol watch is told through the written-symbol handler.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "core/app_engine_notify.h"
 #include "core/app_memread.h"
 #include "core/app_symbol_access.h"
@@ -13,18 +11,11 @@
 
 namespace {
 
-std::mutex g_written_lock;
-std::vector<std::string> g_written;
+std::atomic<size_t> g_written{0};  // symbols the watch table was told about
 
 void RecordWritten(SYMBOL_ID* id) {
-  std::lock_guard<std::mutex> g(g_written_lock);
-  g_written.push_back(id->Name);
+  g_written++;
   LOGIC_FreeSymbolId(id);
-}
-
-size_t WrittenCount() {
-  std::lock_guard<std::mutex> g(g_written_lock);
-  return g_written.size();
 }
 
 APP_WRITE_REQUEST Request(const ACTIVE_SYMBOL& s, uint32_t op, uint64_t operand) {
@@ -40,10 +31,7 @@ class WriteJobTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    {
-      std::lock_guard<std::mutex> g(g_written_lock);
-      g_written.clear();
-    }
+    g_written = 0;
     APP_SetSymbolWrittenHandler(RecordWritten);
   }
   void TearDown() override {
@@ -51,9 +39,13 @@ class WriteJobTest : public EngineTest {
     LOGIC_SetRunMode(false);
     EngineTest::TearDown();
   }
-  void Connect() {
-    FakeProbe::Get().connected = true;
-    FakeProbe::Get().ready = true;
+  static void Connect() { FakeProbe::Get().connected = true; }
+  // A task that ended writes nothing more.
+  static void ExpectNoMoreWrites() {
+    SYS_Sleep(10);
+    const size_t count = FakeProbe::Get().Writes().size();
+    SYS_Sleep(20);
+    EXPECT_EQ(FakeProbe::Get().Writes().size(), count);
   }
   // The job's outcome, or 99 when nothing was queued.
   int32_t WriteByJob(const APP_WRITE_REQUEST& request) {
@@ -65,11 +57,24 @@ class WriteJobTest : public EngineTest {
   }
 };
 
-TEST_F(WriteJobTest, OneOffWriteByJob) {
+// A one-off write reaches the target at the symbol's width and stands for the symbol until a
+// newer sample; refusals (never sampled, not active, not connected, a divisor 0 at the width,
+// a failed write) leave no pending value behind.
+TEST_F(WriteJobTest, OneOffWritesByJob) {
+  ACTIVE_SYMBOL* s = Add(MakeSymbol("speed", 0x20000010, TYPEID_I16));
+  s->CatchOverflow = 0;
+  JOB_BUSY busy{0};
+  const APP_WRITE_REQUEST invert = Request(*s, APP_WRITE_INVERT, 0);
+  EXPECT_LT(APP_WriteSymbolData(&busy, &invert, nullptr), 0);  // dropped before queueing
+  EXPECT_EQ(busy.load(), 0);
+  APP_WRITE_REQUEST unknown = Request(*s, APP_WRITE_SET, 1);
+  unknown.Symbol.Address = 0x999;
+  EXPECT_EQ(WriteByJob(unknown), 99);
+  EXPECT_EQ(WriteByJob(Request(*s, APP_WRITE_SET, 5)), -1);  // not connected
+  EXPECT_FALSE(APP_LoadValuePending(*s));
+  EXPECT_EQ(g_written, 0u);
+
   Connect();
-  ACTIVE_SYMBOL record = MakeSymbol("speed", 0x20000010, TYPEID_I16);
-  record.CatchOverflow = 0;
-  ACTIVE_SYMBOL* s = Add(record);
   EXPECT_EQ(WriteByJob(Request(*s, APP_WRITE_SET, 0xFFFF8000)), 0);  // -32768 at the width
   auto writes = FakeProbe::Get().Writes();
   ASSERT_EQ(writes.size(), 1u);
@@ -78,68 +83,35 @@ TEST_F(WriteJobTest, OneOffWriteByJob) {
   EXPECT_EQ(writes[0].bytes, 0x8000u);
   EXPECT_EQ(APP_LoadCurrentValue(*s).i16, -32768);
   EXPECT_TRUE(APP_LoadValuePending(*s));
-  EXPECT_EQ(WrittenCount(), 1u);
-  // A read-modify-write starts from the pending value, not from an older sample.
-  EXPECT_EQ(WriteByJob(Request(*s, APP_WRITE_SUB, 1)), 0);
+  EXPECT_EQ(g_written, 1u);
+  EXPECT_EQ(WriteByJob(Request(*s, APP_WRITE_SUB, 1)), 0);  // from the pending value: wraps
   EXPECT_EQ(FakeProbe::Get().Writes().back().bytes, 0x7FFFu);
-}
-
-TEST_F(WriteJobTest, RefusedWrites) {
-  ACTIVE_SYMBOL* s = Add(MakeSymbol("u8", 0x100, TYPEID_U8));
-  // Invert of a symbol never sampled nor written: dropped before queueing.
-  JOB_BUSY busy{0};
-  APP_WRITE_REQUEST invert = Request(*s, APP_WRITE_INVERT, 0);
-  EXPECT_LT(APP_WriteSymbolData(&busy, &invert, nullptr), 0);
-  EXPECT_EQ(busy.load(), 0);
-  // A symbol that is not active.
-  APP_WRITE_REQUEST unknown = Request(*s, APP_WRITE_SET, 1);
-  unknown.Symbol.Address = 0x999;
-  EXPECT_EQ(WriteByJob(unknown), 99);
-
-  // Not connected: refused by the job; the value does not stand in for a sample.
-  EXPECT_EQ(WriteByJob(Request(*s, APP_WRITE_SET, 5)), -1);
-  EXPECT_TRUE(FakeProbe::Get().Writes().empty());
-  EXPECT_FALSE(APP_LoadValuePending(*s));
-  EXPECT_EQ(WrittenCount(), 0u);
-
-  Connect();
-  EXPECT_EQ(WriteByJob(Request(*s, APP_WRITE_SET, 200)), 0);
-  EXPECT_EQ(WriteByJob(Request(*s, APP_WRITE_DIV, 256)), 99);  // 256 is 0 at the U8 width
+  EXPECT_EQ(WriteByJob(Request(*s, APP_WRITE_DIV, 0x10000)), 99);  // 0 at the I16 width
   FakeProbe::Get().write_fail = true;
   EXPECT_EQ(WriteByJob(Request(*s, APP_WRITE_ADD, 1)), -1);
   EXPECT_FALSE(APP_LoadValuePending(*s));
-  EXPECT_EQ(FakeProbe::Get().Writes().size(), 1u);
+  EXPECT_EQ(FakeProbe::Get().Writes().size(), 2u);
 }
 
 TEST_F(WriteJobTest, DirectWriteOnTheWorker) {
   ACTIVE_SYMBOL* s = Add(MakeSymbol("flag", 0x200, TYPEID_BOOL));
-  ACTIVE_SYMBOL record = MakeSymbol("v", 0, TYPEID_U16);
-  record.Virtual = 1;
-  ACTIVE_SYMBOL* v = Add(record);
+  ACTIVE_SYMBOL* v = Add(MakeVirtual("v", TYPEID_U16, 0));
+  const APP_WRITE_REQUEST requests[] = {Request(*s, APP_WRITE_SET, 1), Request(*s, APP_WRITE_XOR, 1),
+                                        Request(*s, APP_WRITE_ADD, 1), Request(*v, APP_WRITE_SET, 1234)};
   int32_t results[4] = {};
-  const APP_WRITE_REQUEST set = Request(*s, APP_WRITE_SET, 1);
-  const APP_WRITE_REQUEST toggle = Request(*s, APP_WRITE_XOR, 1);
-  const APP_WRITE_REQUEST add = Request(*s, APP_WRITE_ADD, 1);
-  const APP_WRITE_REQUEST set_virtual = Request(*v, APP_WRITE_SET, 1234);
-  ASSERT_TRUE(RunOnWorker([&] { results[0] = APP_WriteSymbolNow(&set); }));
+  ASSERT_TRUE(RunOnWorker([&] { results[0] = APP_WriteSymbolNow(&requests[0]); }));
   EXPECT_EQ(results[0], -1);  // not connected
   Connect();
   ASSERT_TRUE(RunOnWorker([&] {
-    results[0] = APP_WriteSymbolNow(&set);
-    results[1] = APP_WriteSymbolNow(&toggle);
-    results[2] = APP_WriteSymbolNow(&add);
-    results[3] = APP_WriteSymbolNow(&set_virtual);
+    for (int i = 0; i < 4; ++i) results[i] = APP_WriteSymbolNow(&requests[i]);
   }));
-  EXPECT_EQ(results[0], 0);
-  EXPECT_EQ(results[1], 0);
-  EXPECT_EQ(results[2], -1);  // bool arithmetic
-  EXPECT_EQ(results[3], 0);
+  EXPECT_EQ(std::vector<int32_t>(results, results + 4), (std::vector<int32_t>{0, 0, -1, 0}));
   const auto writes = FakeProbe::Get().Writes();
   ASSERT_EQ(writes.size(), 2u);  // the virtual symbol never reaches the target
   EXPECT_EQ(writes[0].bytes, 1u);
   EXPECT_EQ(writes[1].bytes, 0u);
   EXPECT_EQ(APP_LoadCurrentValue(*v).u16, 1234);
-  EXPECT_EQ(WrittenCount(), 3u);
+  EXPECT_EQ(g_written, 3u);
 }
 
 TEST_F(WriteJobTest, PeriodicOperationUntilStopped) {
@@ -155,8 +127,7 @@ TEST_F(WriteJobTest, PeriodicOperationUntilStopped) {
   ASSERT_TRUE(WaitIdle(busy));
   const auto writes = FakeProbe::Get().Writes();
   for (size_t i = 1; i < writes.size(); ++i) EXPECT_EQ(writes[i].bytes, 3 * i);
-  SYS_Sleep(20);
-  EXPECT_EQ(FakeProbe::Get().Writes().size(), writes.size());
+  ExpectNoMoreWrites();
   // The handle is stale now: stopping again, or with the other kind, touches nothing.
   APP_WriteSymbolDataStop(&busy, task);
   ASSERT_TRUE(WaitIdle(busy));
@@ -166,65 +137,48 @@ TEST_F(WriteJobTest, PeriodicOperationUntilStopped) {
   EXPECT_EQ(busy.load(), 0);
 }
 
-TEST_F(WriteJobTest, PeriodicTaskEndsWhenItsSymbolLeaves) {
-  Connect();
-  ACTIVE_SYMBOL* s = Add(MakeSymbol("gone", 0x300, TYPEID_U8));
-  const APP_WRITE_REQUEST set = Request(*s, APP_WRITE_SET, 7);
-  const APP_WriteTask task = APP_PeriodicWriteOperation(&set, 1);
-  ASSERT_TRUE(WaitFor([] { return !FakeProbe::Get().Writes().empty(); }));
-  ASSERT_TRUE(RunOnWorker([&] { APP_RemoveActiveSymbol(s); }));
-  SYS_Sleep(10);
-  const size_t count = FakeProbe::Get().Writes().size();
-  SYS_Sleep(20);
-  EXPECT_EQ(FakeProbe::Get().Writes().size(), count);
-  JOB_BUSY busy{0};
-  APP_WriteSymbolDataStop(&busy, task);  // already ended by itself
-  EXPECT_TRUE(WaitIdle(busy));
-  ASSERT_TRUE(RunOnWorker([&] { APP_AddActiveSymbol(s); }));  // for the tear-down
-}
-
-// 1000 / divisor, where divisor is a virtual symbol: the task writes while it is non-zero
-// and ends at the run that finds it 0.
-TEST_F(WriteJobTest, PeriodicCalculationStopsOnDivisionByZero) {
+// Tasks end by themselves when their symbol leaves the list, or when their calculation fails
+// (1000 / divisor, a virtual symbol that becomes 0); a later stop of the stale handle is harmless.
+TEST_F(WriteJobTest, PeriodicTasksThatEndThemselves) {
   Connect();
   LOGIC_SetRunMode(true);
-  ACTIVE_SYMBOL* target = Add(MakeSymbol("out", 0x400, TYPEID_I32));
-  ACTIVE_SYMBOL record = MakeSymbol("divisor", 0, TYPEID_I32);
-  record.Virtual = 1;
-  record.CurrentValue.i32 = 4;
-  ACTIVE_SYMBOL* divisor = Add(record);
+  ACTIVE_SYMBOL* gone = Add(MakeSymbol("gone", 0x300, TYPEID_U8));
+  const APP_WRITE_REQUEST set = Request(*gone, APP_WRITE_SET, 7);
+  const APP_WriteTask op_task = APP_PeriodicWriteOperation(&set, 1);
+  ASSERT_TRUE(WaitFor([] { return !FakeProbe::Get().Writes().empty(); }));
+  ASSERT_TRUE(RunOnWorker([&] { APP_RemoveActiveSymbol(gone); }));
+  ExpectNoMoreWrites();
+  JOB_BUSY busy{0};
+  APP_WriteSymbolDataStop(&busy, op_task);
+  EXPECT_TRUE(WaitIdle(busy));
+  ASSERT_TRUE(RunOnWorker([&] { APP_AddActiveSymbol(gone); }));  // for the tear-down
 
+  const size_t before = FakeProbe::Get().Writes().size();
+  ACTIVE_SYMBOL* target = Add(MakeSymbol("out", 0x400, TYPEID_I32));
+  ACTIVE_SYMBOL* divisor = Add(MakeVirtual("divisor", TYPEID_I32, 4));
   CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_DIV);
   VALUE_SLOT thousand{};
   thousand.i32 = 1000;
   calc->pLeftValue = LOGIC_NewConstantValue(TYPEID_I32, thousand, BASE_DECIMAL);
   calc->pRightValue = LOGIC_NewSymbolValue(*divisor);
   SYMBOL_ID id = Request(*target, 0, 0).Symbol;
-  const APP_WriteTask task = APP_PeriodicWriteCalcStart(&id, calc, 2);
+  const APP_WriteTask calc_task = APP_PeriodicWriteCalcStart(&id, calc, 2);
   LOGIC_FreeCalculation(calc);  // the task holds its own copy
-  ASSERT_NE(task, 0u);
-  ASSERT_TRUE(WaitFor([] { return FakeProbe::Get().Writes().size() >= 3; }));
+  ASSERT_NE(calc_task, 0u);
+  ASSERT_TRUE(WaitFor([&] { return FakeProbe::Get().Writes().size() >= before + 3; }));
   EXPECT_EQ(FakeProbe::Get().Writes().back().bytes, 250u);
   ASSERT_TRUE(RunOnWorker([&] { divisor->CurrentValue.i32 = 0; }));
-  SYS_Sleep(10);
-  const size_t count = FakeProbe::Get().Writes().size();
-  SYS_Sleep(20);
-  EXPECT_EQ(FakeProbe::Get().Writes().size(), count);
-  JOB_BUSY busy{0};
-  APP_WriteSymbolCalcStop(&busy, task);  // stale: the task ended by itself
+  ExpectNoMoreWrites();
+  APP_WriteSymbolCalcStop(&busy, calc_task);
   EXPECT_TRUE(WaitIdle(busy));
 }
 
+// The target holds the fixed-point number: a calculation written to a Q-format symbol goes
+// out in its raw form.
 TEST_F(WriteJobTest, PeriodicCalculationOfAQFormatSymbolWritesTheRawForm) {
   Connect();
   LOGIC_SetRunMode(true);
-  ACTIVE_SYMBOL record = MakeSymbol("q", 0x500, TYPEID_I8);
-  record.ValueType = TYPEID_FLOAT;
-  record.UseQFormat = 1;
-  record.QFormatSigned = 1;
-  record.QFormatIntBits = 3;
-  record.QFormatFracBits = 4;
-  ACTIVE_SYMBOL* q = Add(record);
+  ACTIVE_SYMBOL* q = Add(MakeQSymbol("q", 0x500));
   CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_NOP);
   VALUE_SLOT v{};
   v.f32 = -1.5f;

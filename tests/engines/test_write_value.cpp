@@ -31,10 +31,8 @@ uint64_t F64(double d) {
   v.f64 = d;
   return v.raw;
 }
-uint64_t I(int64_t v, uint32_t bytes) {
-  return bytes == 8 ? static_cast<uint64_t>(v)
-                    : static_cast<uint64_t>(v) & ((uint64_t{1} << (8 * bytes)) - 1);
-}
+// `v` as a two's complement value of `bytes` bytes.
+uint64_t I(int64_t v, uint32_t bytes) { return static_cast<uint64_t>(v) & (~uint64_t{0} >> (64 - 8 * bytes)); }
 
 struct Case {
   const char* name;
@@ -67,11 +65,9 @@ TEST(ComputeWriteValue, OperationsByType) {
       {"U8 divide by 256 is by 0", TYPEID_U8, false, 100, APP_WRITE_DIV, 256, -1, 0},
       {"U8 modulo by 0", TYPEID_U8, true, 100, APP_WRITE_MOD, 0x100, -1, 0},
       {"U8 set takes the low byte", TYPEID_U8, false, 0, APP_WRITE_SET, 0x1234, 1, 0x34},
-      {"U8 invert", TYPEID_U8, false, 5, APP_WRITE_INVERT, 0, 1, 250},
       {"U8 invert with overflow catch stays bitwise", TYPEID_U8, true, 5, APP_WRITE_INVERT, 0, 1, 250},
       {"I8 invert", TYPEID_I8, true, I(5, 1), APP_WRITE_INVERT, 0, 1, I(-6, 1)},
       {"U16 and", TYPEID_U16, false, 0xF0F0, APP_WRITE_AND, 0x0FF0, 1, 0x00F0},
-      {"U16 or", TYPEID_U16, true, 0xF000, APP_WRITE_OR, 0x000F, 1, 0xF00F},
       {"U16 xor", TYPEID_U16, false, 0xFFFF, APP_WRITE_XOR, 0x00FF, 1, 0xFF00},
       {"U8 shl wraps", TYPEID_U8, false, 0x81, APP_WRITE_SHL, 1, 1, 0x02},
       {"U8 shl saturates", TYPEID_U8, true, 0x81, APP_WRITE_SHL, 1, 1, 0xFF},
@@ -80,19 +76,16 @@ TEST(ComputeWriteValue, OperationsByType) {
       {"I32 shl by 40 saturates", TYPEID_I32, true, 3, APP_WRITE_SHL, 40, 1, I(INT32_MAX, 4)},
       {"I32 shl by 40 wraps (count 8)", TYPEID_I32, false, 3, APP_WRITE_SHL, 40, 1, 0x300},
       {"I8 shr arithmetic", TYPEID_I8, false, I(-16, 1), APP_WRITE_SHR, 2, 1, I(-4, 1)},
-      {"U8 shr logical", TYPEID_U8, false, 0xF0, APP_WRITE_SHR, 4, 1, 0x0F},
       {"I32 shr by 40 with catch", TYPEID_I32, true, I(-5, 4), APP_WRITE_SHR, 40, 1, I(-1, 4)},
       {"U32 shr by 40 with catch", TYPEID_U32, true, 0xFFFFFFFF, APP_WRITE_SHR, 40, 1, 0},
       {"unknown operation", TYPEID_U8, false, 1, 12, 0, 0, 0},
       // bool
       {"bool xor 1 toggles", TYPEID_BOOL, false, 1, APP_WRITE_XOR, 1, 1, 0},
-      {"bool xor 1 toggles back", TYPEID_BOOL, false, 0, APP_WRITE_XOR, 1, 1, 1},
       {"bool add refused", TYPEID_BOOL, false, 0, APP_WRITE_ADD, 1, -1, 0},
       {"bool shl refused", TYPEID_BOOL, true, 0, APP_WRITE_SHL, 1, -1, 0},
       {"bool set non-zero", TYPEID_BOOL, false, 0, APP_WRITE_SET, 0x40, 1, 1},
       {"bool set reads the low byte", TYPEID_BOOL, false, 1, APP_WRITE_SET, 0x100, 1, 0},
       {"bool invert", TYPEID_BOOL, false, 1, APP_WRITE_INVERT, 0, 1, 0},
-      {"bool and", TYPEID_BOOL, false, 1, APP_WRITE_AND, 0, 1, 0},
       {"bool or", TYPEID_BOOL, false, 0, APP_WRITE_OR, 7, 1, 1},
       // reals
       {"float add", TYPEID_FLOAT, true, F32(1.5f), APP_WRITE_ADD, F32(2.25f), 1, F32(3.75f)},
@@ -100,9 +93,7 @@ TEST(ComputeWriteValue, OperationsByType) {
       {"float divide by NaN allowed", TYPEID_FLOAT, false, F32(1.0f), APP_WRITE_DIV, F32(NAN), 1, F32(NAN)},
       {"float invert refused", TYPEID_FLOAT, false, F32(1.0f), APP_WRITE_INVERT, 0, -1, 0},
       {"float modulo refused", TYPEID_FLOAT, false, F32(1.0f), APP_WRITE_MOD, F32(1.0f), -1, 0},
-      {"float limited to max", TYPEID_FLOAT, false, F32(1e30f), APP_WRITE_MUL, F32(10.0f), 1, F32(1e30f)},
       {"double multiply", TYPEID_DOUBLE, false, F64(1.5), APP_WRITE_MUL, F64(-4.0), 1, F64(-6.0)},
-      {"double subtract", TYPEID_DOUBLE, false, F64(0.25), APP_WRITE_SUB, F64(1.0), 1, F64(-0.75)},
       {"double xor refused", TYPEID_DOUBLE, false, F64(1.0), APP_WRITE_XOR, F64(1.0), -1, 0},
   };
   for (const Case& c : cases) {
@@ -159,39 +150,30 @@ TEST(ComputeWriteValue, WriteLimits) {
   }
 }
 
-TEST(ComputeWriteValue, BaseValue) {
-  VALUE_SLOT sample{};
+// The base of a read-modify-write: nothing before the first sample or write (only set
+// works), then the latest sample, the written value while a write is pending, and a virtual
+// symbol's current value. Null arguments and types that cannot be written are refused.
+TEST(ComputeWriteValue, BaseValueAndRefusals) {
+  VALUE_SLOT sample{}, out{};
   sample.u16 = 40;
-  VALUE_SLOT out{};
-
-  // Never sampled, never written: only set works.
   ACTIVE_SYMBOL s = MakeSymbol("s", 0x100, TYPEID_U16);
   EXPECT_LT(APP_ComputeWriteValue(&s, APP_WRITE_INVERT, 0, &out), 0);
   EXPECT_LT(APP_ComputeWriteValue(&s, APP_WRITE_ADD, 1, &out), 0);
   EXPECT_EQ(APP_ComputeWriteValue(&s, APP_WRITE_SET, 7, &out), 1);
   EXPECT_EQ(out.u16, 7);
-
-  // A sample is the base while no write is pending...
   s.pLatestSample = &sample;
   s.CurrentValue.u16 = 1000;
   EXPECT_EQ(APP_ComputeWriteValue(&s, APP_WRITE_ADD, 1, &out), 1);
   EXPECT_EQ(out.u16, 41);
-  // ...and the written value while one is.
   s.ValuePending = 1;
   EXPECT_EQ(APP_ComputeWriteValue(&s, APP_WRITE_ADD, 1, &out), 1);
   EXPECT_EQ(out.u16, 1001);
-
-  // A virtual symbol's value is its current value.
   ACTIVE_SYMBOL v = MakeSymbol("v", 0, TYPEID_I32);
   v.Virtual = 1;
   v.CurrentValue.i32 = -5;
   EXPECT_EQ(APP_ComputeWriteValue(&v, APP_WRITE_MUL, 3, &out), 1);
   EXPECT_EQ(out.i32, -15);
-}
 
-TEST(ComputeWriteValue, RefusedRequests) {
-  VALUE_SLOT out{};
-  ACTIVE_SYMBOL s = WithBase(TYPEID_U8, 1, false);
   EXPECT_LT(APP_ComputeWriteValue(nullptr, APP_WRITE_SET, 1, &out), 0);
   EXPECT_LT(APP_ComputeWriteValue(&s, APP_WRITE_SET, 1, nullptr), 0);
   for (uint32_t type : {uint32_t{TYPEID_UNSUPPORTED}, uint32_t{TYPEID_U64}, uint32_t{TYPEID_I64}, uint32_t{TYPEID_BITFIELD}, 3u, 99u}) {
@@ -213,7 +195,6 @@ TEST(QFormat, RealToRaw) {
   };
   const QCase cases[] = {
       {"-1.5 in signed Q3.4 on I8", -1.5, {TYPEID_I8, true, 3, 4}, true, 0x98},
-      {"1.5 in signed Q3.4", 1.5, {TYPEID_I8, true, 3, 4}, true, 0x18},
       {"truncates toward zero", 0.99, {TYPEID_U8, false, 4, 4}, true, 0x0F},
       {"Q8.8 on I16", 25.5, {TYPEID_I16, true, 7, 8}, true, 0x1980},
       {"unsigned Q0.32", 0.5, {TYPEID_U32, false, 0, 32}, true, 0x80000000},
@@ -236,15 +217,10 @@ TEST(QFormat, RealToRaw) {
 TEST(QFormat, RawToRealAndBack) {
   const APP_QFORMAT q34{TYPEID_I8, true, 3, 4};
   float f = 0.0f;
-  ASSERT_TRUE(APP_QToReal(0x98, q34, &f));
+  ASSERT_TRUE(APP_QToReal(0xFFFFFF98, q34, &f));  // masked to the raw width
   EXPECT_EQ(f, -1.5f);
-  ASSERT_TRUE(APP_QToReal(0x7F, q34, &f));
-  EXPECT_EQ(f, 7.9375f);
-  ASSERT_TRUE(APP_QToReal(0xFFFFFF18, q34, &f));  // masked to the raw width
-  EXPECT_EQ(f, 1.5f);
   EXPECT_FALSE(APP_QToReal(0x10, {TYPEID_I8, true, 4, 4}, &f));
   EXPECT_EQ(f, 0.0f);
-
   // Every raw byte of an unsigned and a signed format survives the round trip.
   for (const APP_QFORMAT& q : {APP_QFORMAT{TYPEID_U8, false, 5, 3}, q34}) {
     for (uint64_t raw = 0; raw < 256; ++raw) {
@@ -258,28 +234,20 @@ TEST(QFormat, RawToRealAndBack) {
   }
 }
 
+// A Q-format symbol is written with real values and stored raw; its base is its real value.
 TEST(QFormat, WriteOfQSymbol) {
-  ACTIVE_SYMBOL s = MakeSymbol("q", 0x2000, TYPEID_I8);
-  s.ValueType = TYPEID_FLOAT;
-  s.UseQFormat = 1;
-  s.QFormatSigned = 1;
-  s.QFormatIntBits = 3;
-  s.QFormatFracBits = 4;
+  ACTIVE_SYMBOL s = MakeQSymbol("q", 0x2000);
   s.MinWrite = -8;
   s.MaxWrite = 8;
-  VALUE_SLOT out{};
+  VALUE_SLOT out{}, value{};
   ASSERT_EQ(APP_ComputeWriteValue(&s, APP_WRITE_SET, F32(-1.5f), &out), 1);
   EXPECT_EQ(out.raw, 0x98u);
-  VALUE_SLOT value{};
   ASSERT_TRUE(APP_StorageToValue(s, out, &value));
   EXPECT_EQ(value.f32, -1.5f);
-
-  // The base of a Q symbol is its real value; the result is stored raw again.
   s.CurrentValue.raw = F32(-1.5f);
   s.ValuePending = 1;
   ASSERT_EQ(APP_ComputeWriteValue(&s, APP_WRITE_ADD, F32(0.25f), &out), 1);
   EXPECT_EQ(out.raw, 0x94u);  // -1.25
-
   s.QFormatIntBits = 5;  // invalid: 1 + 5 + 4 bits
   EXPECT_LT(APP_ComputeWriteValue(&s, APP_WRITE_SET, F32(1.0f), &out), 0);
 }
