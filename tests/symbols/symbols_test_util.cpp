@@ -24,19 +24,12 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 std::vector<std::vector<std::string>> ReadTsv(const std::string& path, bool skip_header) {
   std::vector<std::vector<std::string>> rows;
   std::ifstream in(path);
-  std::string line;
-  bool first = true;
+  std::string line, cell;
+  if (skip_header) std::getline(in, line);
   while (std::getline(in, line)) {
-    if (first && skip_header) {
-      first = false;
-      continue;
-    }
-    first = false;
-    std::vector<std::string> cells;
-    std::stringstream ss(line);
-    std::string cell;
-    while (std::getline(ss, cell, '\t')) cells.push_back(cell);
-    rows.push_back(cells);
+    std::stringstream cells(line);
+    rows.emplace_back();
+    while (std::getline(cells, cell, '\t')) rows.back().push_back(cell);
   }
   return rows;
 }
@@ -59,13 +52,6 @@ MessageCapture::MessageCapture() {
 MessageCapture::~MessageCapture() {
   ELF_SetMessageSink(nullptr, nullptr);
   ELF_SetDebugLogHook(nullptr, nullptr);
-}
-
-bool MessageCapture::Has(int code) const {
-  for (int c : codes) {
-    if (c == code) return true;
-  }
-  return false;
 }
 
 std::vector<VarRow> ListVariables(const ELF_FILE* elf) {

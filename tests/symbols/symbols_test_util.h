@@ -24,7 +24,6 @@ class MessageCapture {
   MessageCapture& operator=(const MessageCapture&) = delete;
   std::vector<int> codes;        // our codes; library errors are stored as -code
   std::vector<std::string> log;  // debug log lines
-  bool Has(int code) const;
 };
 
 // Closes the handle at the end of a scope.

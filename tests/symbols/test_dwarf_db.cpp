@@ -15,8 +15,6 @@ namespace {
 
 const char* const kCFixtures[] = {"types_dw2.elf", "types_dw3.elf", "types_dw4.elf",
                                   "types_dw5.elf", "types_zlib.elf", "types_clang_dw5.elf"};
-const char* const kGccCFixtures[] = {"types_dw2.elf", "types_dw3.elf", "types_dw4.elf",
-                                     "types_dw5.elf", "types_zlib.elf"};
 const char* const kCppFixtures[] = {"classes_dw4_types.elf", "classes_dw5.elf"};
 
 struct OpenFixture {
@@ -97,12 +95,12 @@ uint64_t AddressOfPath(const std::vector<VarRow>& vars, const std::string& path)
   return address;
 }
 
+// Every fixture with a gdb oracle, compressed debug sections and big-endian targets included.
 TEST(DwarfDb, AddressesAndSizesAgreeWithGdb) {
-  const char* fixtures[] = {"types_dw2.elf",   "types_dw3.elf",     "types_dw4.elf",
-                            "types_dw5.elf",   "types_zlib.elf",    "types_clang_dw5.elf",
-                            "classes_dw4_types.elf", "classes_dw5.elf", "cortexm.elf",
-                            "twin_powerpc.elf", "twin_mips.elf",    "twin_mipsel.elf"};
-  for (const char* fixture : fixtures) {
+  for (const char* fixture : {"types_dw2.elf", "types_dw3.elf", "types_dw4.elf", "types_dw5.elf",
+                              "types_zlib.elf", "types_clang_dw5.elf", "classes_dw4_types.elf",
+                              "classes_dw5.elf", "cortexm.elf", "twin_powerpc.elf", "twin_mips.elf",
+                              "twin_mipsel.elf"}) {
     SCOPED_TRACE(fixture);
     const std::string oracle = FixturePath(std::string(fixture) + ".oracle.tsv");
     if (!std::filesystem::exists(oracle)) GTEST_SKIP() << "no gdb oracle";
@@ -171,7 +169,8 @@ TEST(DwarfDb, TypeNamesAndLeafClassification) {
       {"calls", "static int", TYPEID_I32},
       {"g_shared", "int", TYPEID_I32},
   };
-  for (const char* fixture : kGccCFixtures) {
+  for (const char* fixture : kCFixtures) {
+    if (std::strstr(fixture, "clang") != nullptr) continue;  // gcc's type names
     SCOPED_TRACE(fixture);
     OpenFixture f(fixture);
     ASSERT_NE(f.elf, nullptr);
@@ -219,19 +218,26 @@ TEST(DwarfDb, ClassificationRules) {
   EXPECT_FALSE(DWARF_GetTypeIdInfo(3).has_qformat);
 }
 
-TEST(DwarfDb, ArrayShapes) {
+// Arrays, bitfields, declarations and definitions, static locals and statistics of every C
+// fixture. Bitfields: gcc DWARF 2-4 gives DW_AT_bit_offset, gcc DWARF 5 and clang
+// DW_AT_data_bit_offset; every form must give the same positions from the least significant bit.
+TEST(DwarfDb, ArraysBitfieldsDeclarationsAndStaticLocals) {
   const struct {
     const char* var;
     std::vector<uint64_t> dims;
     uint64_t element_size;
-  } cases[] = {
-      {"g_vec", {4}, 4}, {"g_grid", {3, 4}, 2}, {"g_cube", {2, 3, 4}, 1}, {"g_point", {}, 0}};
+  } arrays[] = {{"g_vec", {4}, 4}, {"g_grid", {3, 4}, 2}, {"g_cube", {2, 3, 4}, 1}, {"g_point", {}, 0}};
+  const struct {
+    const char* member;
+    uint32_t bit_size, bit_offset;
+  } bitfields[] = {{"a", 3, 0}, {"b", 5, 3}, {"c", 7, 8}, {"tail", 0, 0}};
   for (const char* fixture : kCFixtures) {
     SCOPED_TRACE(fixture);
+    MessageCapture capture;  // with a debug log, source lines are counted too
     OpenFixture f(fixture);
     ASSERT_NE(f.elf, nullptr);
     const auto vars = ListVariables(f.elf);
-    for (const auto& c : cases) {
+    for (const auto& c : arrays) {
       SCOPED_TRACE(c.var);
       const VarRow* v = FindVar(vars, c.var);
       ASSERT_NE(v, nullptr);
@@ -239,63 +245,28 @@ TEST(DwarfDb, ArrayShapes) {
       const bool is_array = DWARF_GetArrayShape(DWARF_GetType(v->handle, true), shape);
       ASSERT_EQ(is_array, !c.dims.empty());
       if (!is_array) continue;
-      ASSERT_EQ(shape.dim_count, c.dims.size());
-      uint64_t count = 1;
-      for (size_t i = 0; i < c.dims.size(); ++i) {
-        EXPECT_EQ(shape.dims[i], c.dims[i]);
-        count *= c.dims[i];
-      }
+      EXPECT_EQ(std::vector<uint64_t>(shape.dims, shape.dims + shape.dim_count), c.dims);
       EXPECT_EQ(shape.element_size, c.element_size);
-      EXPECT_EQ(shape.element_count, count);
-      EXPECT_EQ(shape.total_size, count * c.element_size);
+      EXPECT_EQ(shape.total_size, shape.element_count * c.element_size);
       EXPECT_EQ(v->size, shape.total_size);
     }
-  }
-}
-
-TEST(DwarfDb, BitfieldsCountFromTheLeastSignificantBit) {
-  // gcc DWARF 2-4 and clang give DW_AT_bit_offset (or clang 14 DW_AT_data_bit_offset), gcc
-  // DWARF 5 DW_AT_data_bit_offset: every form must give the same little-endian positions.
-  const struct {
-    const char* member;
-    uint32_t bit_size;
-    uint32_t bit_offset;
-  } cases[] = {{"a", 3, 0}, {"b", 5, 3}, {"c", 7, 8}, {"tail", 0, 0}};
-  for (const char* fixture : kCFixtures) {
-    SCOPED_TRACE(fixture);
-    OpenFixture f(fixture);
-    ASSERT_NE(f.elf, nullptr);
-    const auto vars = ListVariables(f.elf);
-    const VarRow* v = FindVar(vars, "g_flags");
-    ASSERT_NE(v, nullptr);
-    const SYM_HANDLE type = DWARF_GetType(v->handle, true);
-    ASSERT_EQ(DWARF_GetMemberCount(type), 4u);
-    for (const auto& c : cases) {
+    const SYM_HANDLE flags = DWARF_GetType(FindVar(vars, "g_flags")->handle, true);
+    ASSERT_EQ(DWARF_GetMemberCount(flags), 4u);
+    for (const auto& c : bitfields) {
       SCOPED_TRACE(c.member);
       uint64_t offset = 0;
-      const SYM_HANDLE m = FindMember(type, c.member, offset);
+      const SYM_HANDLE m = FindMember(flags, c.member, offset);
       ASSERT_NE(m, SYM_NONE);
       EXPECT_EQ(DWARF_GetBitSize(m), c.bit_size);
       if (c.bit_size) {
         EXPECT_EQ(offset * 8 + DWARF_GetBitOffset(m), c.bit_offset);
       }
     }
-  }
-}
 
-TEST(DwarfDb, DeclarationsDefinitionsAndStaticLocals) {
-  for (const char* fixture : kCFixtures) {
-    SCOPED_TRACE(fixture);
-    MessageCapture capture;  // with a debug log, source lines are counted too
-    OpenFixture f(fixture);
-    ASSERT_NE(f.elf, nullptr);
-    const auto vars = ListVariables(f.elf);
     int shared = 0;
     for (const VarRow& v : vars) shared += v.name == "g_shared";
     EXPECT_EQ(shared, 1) << "extern declaration and definition give one variable";
-    const VarRow* def = FindVar(vars, "g_shared");
-    ASSERT_NE(def, nullptr);
-    const std::string file = DWARF_GetSourceFile(def->handle);
+    const std::string file = DWARF_GetSourceFile(FindVar(vars, "g_shared")->handle);
     EXPECT_EQ(file.substr(file.size() - 7), "other.c");
     EXPECT_EQ(file[0], '/');
     const VarRow* calls = FindVar(vars, "calls");
@@ -305,9 +276,7 @@ TEST(DwarfDb, DeclarationsDefinitionsAndStaticLocals) {
     EXPECT_EQ(FindVar(vars, "automatic"), nullptr);
     EXPECT_EQ(FindVar(vars, "by"), nullptr);
     // A pointer to a structure only declared in its unit leads to the definition elsewhere.
-    const VarRow* opaque = FindVar(vars, "g_opaque_ptr");
-    ASSERT_NE(opaque, nullptr);
-    const SYM_HANDLE pointer = DWARF_GetType(opaque->handle, true);
+    const SYM_HANDLE pointer = DWARF_GetType(FindVar(vars, "g_opaque_ptr")->handle, true);
     EXPECT_EQ(DWARF_GetTag(pointer), DWARF_TAG_POINTER);
     const SYM_HANDLE target = DWARF_GetType(pointer, false);
     EXPECT_EQ(DWARF_GetTag(target), DWARF_TAG_STRUCTURE);
@@ -342,24 +311,22 @@ TEST(DwarfDb, CppClassesNamespacesTemplatesAndTypeUnits) {
     const SYM_HANDLE base = DWARF_GetType(DWARF_GetBaseClass(type, 0), false);
     EXPECT_EQ(DWARF_GetName(base), "Base");
     std::vector<std::string> data_members;
-    bool has_function = false;
+    uint32_t functions = 0;
     for (uint32_t i = 0; i < DWARF_GetMemberCount(type); ++i) {
       const SYM_HANDLE m = DWARF_GetMember(type, i);
       if (DWARF_GetTag(DWARF_GetType(m, true)) == DWARF_TAG_SUBPROGRAM) {
-        has_function = true;
+        ++functions;
       } else {
         data_members.push_back(DWARF_GetName(m));
       }
     }
-    EXPECT_TRUE(has_function);
+    EXPECT_GT(functions, 0u);
     EXPECT_EQ(data_members, (std::vector<std::string>{"derived_member", "flags"}));
-    const VarRow* count = FindVar(vars, "static_count");
-    ASSERT_NE(count, nullptr);
-    EXPECT_TRUE(DWARF_IsStaticMember(count->handle));
-    EXPECT_EQ(count->type_name, "static int");
-    const VarRow* buffer = FindVar(vars, "g_float_buffer");
-    ASSERT_NE(buffer, nullptr);
-    EXPECT_EQ(buffer->type_name, "struct Buffer<float, 4>");
+    ASSERT_NE(FindVar(vars, "static_count"), nullptr);
+    EXPECT_TRUE(DWARF_IsStaticMember(FindVar(vars, "static_count")->handle));
+    EXPECT_EQ(FindVar(vars, "static_count")->type_name, "static int");
+    ASSERT_NE(FindVar(vars, "g_float_buffer"), nullptr);
+    EXPECT_EQ(FindVar(vars, "g_float_buffer")->type_name, "struct Buffer<float, 4>");
     EXPECT_NE(FindVar(vars, "ns_value"), nullptr);
     EXPECT_NE(FindVar(vars, "id"), nullptr);
     EXPECT_GE(DWARF_GetCategoryCount(f.elf, DWARF_CAT_NAMESPACES), 2u);
@@ -378,21 +345,6 @@ TEST(DwarfDb, CppClassesNamespacesTemplatesAndTypeUnits) {
     }
   }
   EXPECT_EQ(DWARF_GetCategoryCount(nullptr, DWARF_CAT_VARIABLES), 0u);
-}
-
-TEST(DwarfDb, CompressedSectionsReadLikePlainOnes) {
-  OpenFixture plain("types_dw4.elf");
-  OpenFixture packed("types_zlib.elf");
-  ASSERT_NE(plain.elf, nullptr);
-  ASSERT_NE(packed.elf, nullptr);
-  const auto a = ListVariables(plain.elf);
-  const auto b = ListVariables(packed.elf);
-  ASSERT_EQ(a.size(), b.size());
-  for (size_t i = 0; i < a.size(); ++i) {
-    EXPECT_EQ(a[i].name, b[i].name);
-    EXPECT_EQ(a[i].size, b[i].size);
-    EXPECT_EQ(a[i].type_name, b[i].type_name);
-  }
 }
 
 }  // namespace
