@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -125,7 +126,7 @@ TEST_F(CliTest, SampleRowsOnePeriodApart) {
        {"g_tick_ms", "g_counter_u8", "g_counter_u16", "g_counter_u32", "g_triangle_i8", "g_sine_i16",
         "g_noise_i32", "g_sine_f", "g_triangle_d", "g_noise_f", "g_led", "g_temperature_q8_8",
         "g_motor.setpoint_rpm", "g_motor.speed_rpm", "g_command", "g_frame_count"},
-       1, 300, 250000, 400000},
+       1, 300, 250000, SIZE_MAX},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
