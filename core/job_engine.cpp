@@ -39,7 +39,9 @@ struct Engine {
   uint32_t task_count = 0;
 };
 
-Engine g_engine;
+// Never destroyed: a worker thread may still run while the process exits, and must not find
+// the engine torn down under it.
+Engine& g_engine = *new Engine;
 std::once_flag g_lock_once;
 
 struct LockGuard {
