@@ -112,19 +112,11 @@ bool LocationMayBeStatic(DWARF_STATE& st, Dwarf_Attribute attr) {
 }
 
 // The facts of entries whose collectors only ask for flags, without an attribute list.
+// One lookup per flag: an absent attribute costs the same scan as dwarf_hasattr.
 EntryFacts ReadFlags(DWARF_STATE& st, Dwarf_Die die) {
   EntryFacts f;
-  Dwarf_Bool has = 0;
-  Dwarf_Error err = nullptr;
-  if (dwarf_hasattr(die, DW_AT_artificial, &has, &err) == DW_DLV_OK && has) {
-    f.artificial = DWARF_HasTrueFlag(st, die, DW_AT_artificial);
-  }
-  DWARF_DropError(st, err);
-  has = 0;
-  if (dwarf_hasattr(die, DW_AT_declaration, &has, &err) == DW_DLV_OK && has) {
-    f.declaration = DWARF_HasTrueFlag(st, die, DW_AT_declaration);
-  }
-  DWARF_DropError(st, err);
+  f.artificial = DWARF_HasTrueFlag(st, die, DW_AT_artificial);
+  f.declaration = DWARF_HasTrueFlag(st, die, DW_AT_declaration);
   return f;
 }
 
@@ -160,6 +152,14 @@ EntryFacts ReadFacts(DWARF_STATE& st, Dwarf_Die die) {
   return f;
 }
 
+// False when the entry's abbreviation says it has no children. dwarf_child would skip the
+// entry's attributes only to find that out; the sibling step skips them anyway.
+bool MayHaveChildren(Dwarf_Die die) {
+  Dwarf_Half has_children = 1;
+  if (dwarf_die_abbrev_children_flag(die, &has_children) != DW_DLV_OK) return true;
+  return has_children != 0;
+}
+
 struct Ancestor {
   SYM_KEY key = 0;
   uint32_t tag = 0;
@@ -168,7 +168,9 @@ struct Ancestor {
 
 class UnitWalker {
  public:
-  UnitWalker(DWARF_STATE& st, bool is_type_unit) : st_(st), type_unit_(is_type_unit) {}
+  UnitWalker(DWARF_STATE& st, bool is_type_unit, const DWARF_RAW_SECTION& sec,
+             const DWARF_UNIT& unit, uint64_t unit_end)
+      : st_(st), type_unit_(is_type_unit), sec_(sec), unit_(unit), unit_end_(unit_end) {}
 
   // Walks the unit below `unit_die` (not owned). False when the walk failed or was cut.
   bool Walk(Dwarf_Die unit_die, bool is_info) {
@@ -188,7 +190,8 @@ class UnitWalker {
     while (cur) {
       Visit(cur, depth);
       Dwarf_Die next = nullptr;
-      rc = depth < kMaxDepth ? dwarf_child(cur, &next, &err) : DW_DLV_NO_ENTRY;
+      rc = depth < kMaxDepth && MayHaveChildren(cur) ? dwarf_child(cur, &next, &err)
+                                                      : DW_DLV_NO_ENTRY;
       if (depth >= kMaxDepth) {
         if (!cut_) ELF_Report(ELF_ERR_RECURSION_LIMIT);
         cut_ = true;
@@ -204,10 +207,20 @@ class UnitWalker {
         ++depth;
         continue;
       }
-      // No child: the next sibling, else climb up.
+      // No child: the next sibling, else climb up. `ended_at` is the offset of the null entry
+      // that closed the child list of `cur` (0: unknown), known when the list's last entry was
+      // childless or was itself stepped over that way.
+      uint64_t ended_at = 0;
       for (;;) {
         next = nullptr;
-        rc = dwarf_siblingof_b(st_.dbg, cur, is_info, &next, &err);
+        uint64_t closed_at = 0;
+        if (!StepOverChildren(cur, ended_at, is_info, rc, next, closed_at)) {
+          rc = dwarf_siblingof_b(st_.dbg, cur, is_info, &next, &err);
+          if (rc == DW_DLV_NO_ENTRY) {
+            const uint64_t end = DWARF_ChildlessEnd(st_, sec_, unit_, unit_end_, cur);
+            if (end && end < unit_end_ && sec_.data[end] == 0) closed_at = end;
+          }
+        }
         dwarf_dealloc_die(cur);
         cur = nullptr;
         if (rc == DW_DLV_ERROR) {
@@ -222,6 +235,7 @@ class UnitWalker {
         cur = path.back();
         path.pop_back();
         --depth;
+        ended_at = closed_at;
       }
     }
     for (Dwarf_Die d : path) dwarf_dealloc_die(d);
@@ -229,6 +243,36 @@ class UnitWalker {
   }
 
  private:
+  // The sibling of `parent` whose child list was closed by the null entry at `ended_at`,
+  // found right after that entry instead of by skipping the children once more. False when
+  // the library must be asked: position unknown, a DW_AT_sibling to follow, the unit's end.
+  // Otherwise `rc`/`next` are what dwarf_siblingof_b gives and `closed_at` is the offset of
+  // the null entry that closes the list `parent` is in, when there is no sibling.
+  bool StepOverChildren(Dwarf_Die parent, uint64_t ended_at, bool is_info, int& rc,
+                        Dwarf_Die& next, uint64_t& closed_at) {
+    if (ended_at == 0 || !sec_.data || unit_end_ > sec_.size) return false;
+    const uint64_t at = ended_at + 1;
+    if (at >= unit_end_) return false;
+    Dwarf_Bool has_sibling = 1;
+    Dwarf_Error err = nullptr;
+    if (dwarf_hasattr(parent, DW_AT_sibling, &has_sibling, &err) != DW_DLV_OK || has_sibling) {
+      DWARF_DropError(st_, err);
+      return false;
+    }
+    if (sec_.data[at] == 0) {
+      rc = DW_DLV_NO_ENTRY;
+      closed_at = at;
+      return true;
+    }
+    if (dwarf_offdie_b(st_.dbg, at, is_info, &next, &err) != DW_DLV_OK) {
+      DWARF_DropError(st_, err);
+      next = nullptr;
+      return false;
+    }
+    rc = DW_DLV_OK;
+    return true;
+  }
+
   void Visit(Dwarf_Die die, size_t depth) {
     const uint32_t tag = DWARF_TagOf(die);
     const SYM_KEY key = DWARF_KeyOf(die);
@@ -361,6 +405,9 @@ class UnitWalker {
 
   DWARF_STATE& st_;
   bool type_unit_;
+  const DWARF_RAW_SECTION& sec_;
+  const DWARF_UNIT& unit_;
+  uint64_t unit_end_;  // section offset just past the unit
   bool cut_ = false;
   bool main_by_flag_ = false;
   SYM_KEY cached_key_ = 0;
@@ -422,6 +469,7 @@ void CountLines(DWARF_STATE& st, Dwarf_Die unit_die) {
 
 // Walks the units of one section. Type units come from .debug_types (is_info false).
 void WalkUnits(DWARF_STATE& st, bool is_info, long& walk_ms, long& line_ms) {
+  const DWARF_RAW_SECTION sec = DWARF_RawSection(st, is_info);
   Dwarf_Unsigned offset = 0;
   for (int guard = 0; guard < 100000000; ++guard) {
     Dwarf_Unsigned header_length = 0, type_offset = 0, next = 0;
@@ -469,7 +517,7 @@ void WalkUnits(DWARF_STATE& st, bool is_info, long& walk_ms, long& line_ms) {
       st.signatures[sig] = SYM_MakeKey(is_info, offset + type_offset);
     }
     if (st.units.empty() || st.units.back().start < unit.start) st.units.push_back(unit);
-    UnitWalker walker(st, is_type_unit);
+    UnitWalker walker(st, is_type_unit, sec, unit, next > offset ? next : 0);
     if (!walker.Walk(unit_die, is_info)) {
       char where[32];
       std::snprintf(where, sizeof where, "0x%llX", static_cast<unsigned long long>(offset));

@@ -1,0 +1,154 @@
+// Where a childless entry ends in its section, read from the section bytes. The walk uses it
+// to step from the last entry of a child list to the parent's next sibling directly: asking
+// the library for the parent's sibling would skip over all of the parent's children again,
+// once for every level of nesting.
+#include <cstring>
+
+#include "symbols/dwarf_internal.h"
+
+namespace {
+
+// Length of the LEB128 number at `at`, or 0 when it runs past `end`.
+uint64_t LebLength(const uint8_t* data, uint64_t at, uint64_t end, uint64_t* value) {
+  uint64_t v = 0;
+  for (uint64_t i = at, shift = 0; i < end; ++i, shift += 7) {
+    if (shift < 64) v |= uint64_t(data[i] & 0x7F) << shift;
+    if ((data[i] & 0x80) == 0) {
+      if (value) *value = v;
+      return i - at + 1;
+    }
+  }
+  return 0;
+}
+
+uint64_t ReadUnsigned(const uint8_t* p, int n, bool big_endian) {
+  uint64_t v = 0;
+  for (int i = 0; i < n; ++i) {
+    v = big_endian ? (v << 8) | p[i] : v | (uint64_t(p[i]) << (8 * i));
+  }
+  return v;
+}
+
+// Size of the value of `form` at `at`, or 0 when unknown (zero-sized forms included: their
+// position says nothing about the entry's end).
+uint64_t ValueSize(const DWARF_RAW_SECTION& sec, const DWARF_UNIT& unit, Dwarf_Half form,
+                   uint64_t at, uint64_t end) {
+  const uint8_t* d = sec.data;
+  const uint64_t room = at < end ? end - at : 0;
+  uint64_t n = 0;
+  switch (form) {
+    case DW_FORM_addr: return unit.address_size;
+    case DW_FORM_data1: case DW_FORM_ref1: case DW_FORM_flag: case DW_FORM_strx1:
+    case DW_FORM_addrx1:
+      return 1;
+    case DW_FORM_data2: case DW_FORM_ref2: case DW_FORM_strx2: case DW_FORM_addrx2:
+      return 2;
+    case DW_FORM_strx3: case DW_FORM_addrx3: return 3;
+    case DW_FORM_data4: case DW_FORM_ref4: case DW_FORM_strx4: case DW_FORM_addrx4:
+    case DW_FORM_ref_sup4:
+      return 4;
+    case DW_FORM_data8: case DW_FORM_ref8: case DW_FORM_ref_sig8: case DW_FORM_ref_sup8:
+      return 8;
+    case DW_FORM_data16: return 16;
+    case DW_FORM_strp: case DW_FORM_line_strp: case DW_FORM_sec_offset: case DW_FORM_strp_sup:
+    case DW_FORM_GNU_ref_alt: case DW_FORM_GNU_strp_alt:
+      return unit.offset_size;
+    case DW_FORM_ref_addr: return unit.version <= 2 ? unit.address_size : unit.offset_size;
+    case DW_FORM_udata: case DW_FORM_sdata: case DW_FORM_ref_udata: case DW_FORM_strx:
+    case DW_FORM_addrx: case DW_FORM_loclistx: case DW_FORM_rnglistx:
+    case DW_FORM_GNU_addr_index: case DW_FORM_GNU_str_index:
+      return LebLength(d, at, end, nullptr);
+    case DW_FORM_string: {
+      const void* nul = room ? std::memchr(d + at, 0, room) : nullptr;
+      return nul ? uint64_t(static_cast<const uint8_t*>(nul) - (d + at)) + 1 : 0;
+    }
+    case DW_FORM_exprloc: case DW_FORM_block: {
+      uint64_t length = 0;
+      n = LebLength(d, at, end, &length);
+      return n && length <= room - n ? n + length : 0;
+    }
+    case DW_FORM_block1: case DW_FORM_block2: case DW_FORM_block4: {
+      const int width = form == DW_FORM_block1 ? 1 : form == DW_FORM_block2 ? 2 : 4;
+      if (room < uint64_t(width)) return 0;
+      const uint64_t length = ReadUnsigned(d + at, width, sec.big_endian);
+      return length <= room - width ? width + length : 0;
+    }
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+DWARF_RAW_SECTION DWARF_RawSection(DWARF_STATE& st, bool is_info) {
+  const char* name = is_info ? ".debug_info" : ".debug_types";
+  DWARF_RAW_SECTION sec;
+  uint32_t found = 0;
+  uint32_t index = 0;
+  for (uint32_t i = 0; i < st.elf->dwarf_sections.size(); ++i) {
+    if (st.elf->dwarf_sections[i].name == name) {
+      ++found;
+      index = i;
+    }
+  }
+  if (found != 1) return sec;  // several candidates: which one the library reads is unclear
+  Dwarf_Addr addr = 0;
+  Dwarf_Unsigned size = 0;
+  Dwarf_Error err = nullptr;
+  if (dwarf_get_section_info_by_name(st.dbg, name, &addr, &size, &err) != DW_DLV_OK) {
+    DWARF_DropError(st, err);
+    return sec;
+  }
+  const uint8_t* data = ELF_LoadDwarfSection(*st.elf, index);
+  if (!data || size != st.elf->dwarf_sections[index].size) return sec;
+  sec.data = data;
+  sec.size = size;
+  sec.big_endian = st.elf->big_endian;
+  return sec;
+}
+
+uint64_t DWARF_ChildlessEnd(DWARF_STATE& st, const DWARF_RAW_SECTION& sec,
+                            const DWARF_UNIT& unit, uint64_t unit_end, Dwarf_Die die) {
+  if (!sec.data || unit_end > sec.size) return 0;
+  Dwarf_Half has_children = 1;
+  if (dwarf_die_abbrev_children_flag(die, &has_children) != DW_DLV_OK || has_children) return 0;
+  Dwarf_Off offset = 0;
+  Dwarf_Error err = nullptr;
+  if (dwarf_dieoffset(die, &offset, &err) != DW_DLV_OK) {
+    DWARF_DropError(st, err);
+    return 0;
+  }
+  if (offset >= unit_end) return 0;
+  Dwarf_Attribute* list = nullptr;
+  Dwarf_Signed count = 0;
+  const int rc = dwarf_attrlist(die, &list, &count, &err);
+  if (rc == DW_DLV_ERROR) {
+    DWARF_DropError(st, err);
+    return 0;
+  }
+  uint64_t end = 0;
+  if (rc == DW_DLV_NO_ENTRY || count == 0) {
+    end = offset + LebLength(sec.data, offset, unit_end, nullptr);  // the abbreviation code
+    if (end == offset) end = 0;
+  } else {
+    bool usable = true;
+    for (Dwarf_Signed i = 0; i < count; ++i) {
+      Dwarf_Half at = 0;
+      if (dwarf_whatattr(list[i], &at, &err) != DW_DLV_OK || at == DW_AT_sibling) usable = false;
+      DWARF_DropError(st, err);
+    }
+    Dwarf_Attribute last = list[count - 1];
+    Dwarf_Half direct = 0, form = 0;
+    Dwarf_Off value_at = 0;
+    if (usable && dwarf_whatform_direct(last, &direct, &err) == DW_DLV_OK &&
+        direct != DW_FORM_indirect && dwarf_whatform(last, &form, &err) == DW_DLV_OK &&
+        form == direct && dwarf_attr_offset(die, last, &value_at, &err) == DW_DLV_OK &&
+        value_at > offset && value_at < unit_end) {
+      const uint64_t size = ValueSize(sec, unit, form, value_at, unit_end);
+      if (size && size <= unit_end - value_at) end = value_at + size;
+    }
+    DWARF_DropError(st, err);
+    for (Dwarf_Signed i = 0; i < count; ++i) dwarf_dealloc_attribute(list[i]);
+    dwarf_dealloc(st.dbg, list, DW_DLA_LIST);
+  }
+  return end;
+}
