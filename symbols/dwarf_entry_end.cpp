@@ -29,8 +29,8 @@ uint64_t ReadUnsigned(const uint8_t* p, int n, bool big_endian) {
   return v;
 }
 
-// Size of the value of `form` at `at`, or 0 when unknown (zero-sized forms included: their
-// position says nothing about the entry's end).
+// Size of the value of `form` at `at`, or 0 when unknown (zero-sized forms are handled by the
+// caller).
 uint64_t ValueSize(const DWARF_RAW_SECTION& sec, const DWARF_UNIT& unit, Dwarf_Half form,
                    uint64_t at, uint64_t end) {
   const uint8_t* d = sec.data;
@@ -79,8 +79,7 @@ uint64_t ValueSize(const DWARF_RAW_SECTION& sec, const DWARF_UNIT& unit, Dwarf_H
 
 }  // namespace
 
-DWARF_RAW_SECTION DWARF_RawSection(DWARF_STATE& st, bool is_info) {
-  const char* name = is_info ? ".debug_info" : ".debug_types";
+DWARF_RAW_SECTION DWARF_RawSection(DWARF_STATE& st, const char* name) {
   DWARF_RAW_SECTION sec;
   uint32_t found = 0;
   uint32_t index = 0;
@@ -106,49 +105,65 @@ DWARF_RAW_SECTION DWARF_RawSection(DWARF_STATE& st, bool is_info) {
   return sec;
 }
 
+// The entry's bytes are skipped with its abbreviation, read from ".debug_abbrev"; the
+// abbreviation code (in both sections) and the attribute count must match the library's.
 uint64_t DWARF_ChildlessEnd(DWARF_STATE& st, const DWARF_RAW_SECTION& sec,
-                            const DWARF_UNIT& unit, uint64_t unit_end, Dwarf_Die die) {
-  if (!sec.data || unit_end > sec.size) return 0;
+                            const DWARF_RAW_SECTION& abbrevs, const DWARF_UNIT& unit,
+                            uint64_t unit_end, Dwarf_Die die) {
+  if (!sec.data || !abbrevs.data || unit_end > sec.size) return 0;
   Dwarf_Half has_children = 1;
   if (dwarf_die_abbrev_children_flag(die, &has_children) != DW_DLV_OK || has_children) return 0;
   Dwarf_Off offset = 0;
+  Dwarf_Off abbrev_at = 0;
+  Dwarf_Unsigned attr_count = 0;
   Dwarf_Error err = nullptr;
-  if (dwarf_dieoffset(die, &offset, &err) != DW_DLV_OK) {
+  if (dwarf_dieoffset(die, &offset, &err) != DW_DLV_OK ||
+      dwarf_die_abbrev_global_offset(die, &abbrev_at, &attr_count, &err) != DW_DLV_OK) {
     DWARF_DropError(st, err);
     return 0;
   }
-  if (offset >= unit_end) return 0;
-  Dwarf_Attribute* list = nullptr;
-  Dwarf_Signed count = 0;
-  const int rc = dwarf_attrlist(die, &list, &count, &err);
-  if (rc == DW_DLV_ERROR) {
-    DWARF_DropError(st, err);
-    return 0;
-  }
-  uint64_t end = 0;
-  if (rc == DW_DLV_NO_ENTRY || count == 0) {
-    end = offset + LebLength(sec.data, offset, unit_end, nullptr);  // the abbreviation code
-    if (end == offset) end = 0;
-  } else {
-    bool usable = true;
-    for (Dwarf_Signed i = 0; i < count; ++i) {
-      Dwarf_Half at = 0;
-      if (dwarf_whatattr(list[i], &at, &err) != DW_DLV_OK || at == DW_AT_sibling) usable = false;
-      DWARF_DropError(st, err);
+  const uint64_t code = uint64_t(dwarf_die_abbrev_code(die));
+  if (offset >= unit_end || abbrev_at >= abbrevs.size || code == 0) return 0;
+  const uint8_t* a = abbrevs.data;
+  const uint64_t a_end = abbrevs.size;
+  uint64_t value = 0;
+  uint64_t n = LebLength(sec.data, offset, unit_end, &value);
+  if (n == 0 || value != code) return 0;
+  uint64_t at = offset + n;
+  uint64_t ap = abbrev_at;
+  n = LebLength(a, ap, a_end, &value);  // code
+  if (n == 0 || value != code) return 0;
+  ap += n;
+  n = LebLength(a, ap, a_end, nullptr);  // tag
+  if (n == 0 || ap + n >= a_end || a[ap + n] != DW_CHILDREN_no) return 0;
+  ap += n + 1;
+  uint64_t count = 0;
+  for (;;) {
+    uint64_t attr = 0, form = 0;
+    n = LebLength(a, ap, a_end, &attr);
+    if (n == 0) return 0;
+    ap += n;
+    n = LebLength(a, ap, a_end, &form);
+    if (n == 0) return 0;
+    ap += n;
+    if (attr == 0 && form == 0) break;
+    if (attr == DW_AT_sibling || ++count > attr_count) return 0;
+    if (form == DW_FORM_implicit_const) {
+      n = LebLength(a, ap, a_end, nullptr);
+      if (n == 0) return 0;
+      ap += n;
+      continue;
     }
-    Dwarf_Attribute last = list[count - 1];
-    Dwarf_Half direct = 0, form = 0;
-    Dwarf_Off value_at = 0;
-    if (usable && dwarf_whatform_direct(last, &direct, &err) == DW_DLV_OK &&
-        direct != DW_FORM_indirect && dwarf_whatform(last, &form, &err) == DW_DLV_OK &&
-        form == direct && dwarf_attr_offset(die, last, &value_at, &err) == DW_DLV_OK &&
-        value_at > offset && value_at < unit_end) {
-      const uint64_t size = ValueSize(sec, unit, form, value_at, unit_end);
-      if (size && size <= unit_end - value_at) end = value_at + size;
+    if (form == DW_FORM_indirect) {
+      n = LebLength(sec.data, at, unit_end, &form);
+      if (n == 0 || form == DW_FORM_indirect || form == DW_FORM_implicit_const) return 0;
+      at += n;
     }
-    DWARF_DropError(st, err);
-    for (Dwarf_Signed i = 0; i < count; ++i) dwarf_dealloc_attribute(list[i]);
-    dwarf_dealloc(st.dbg, list, DW_DLA_LIST);
+    if (form == DW_FORM_flag_present) continue;
+    if (form > 0xFFFF || at >= unit_end) return 0;
+    const uint64_t size = ValueSize(sec, unit, Dwarf_Half(form), at, unit_end);
+    if (size == 0 || size > unit_end - at) return 0;
+    at += size;
   }
-  return end;
+  return count == attr_count ? at : 0;
 }

@@ -178,18 +178,19 @@ SYM_KEY DWARF_DefinitionOf(DWARF_STATE& st, SYM_KEY key);
 // definition. `holder` receives the entry the attribute was found on.
 DWARF_Attr DWARF_FindAttr(DWARF_STATE& st, SYM_KEY key, Dwarf_Half attr, DWARF_Die& holder);
 
-// The bytes of ".debug_info" (is_info) or ".debug_types" as the library reads them; no data
-// when that cannot be told (dwarf_entry_end.cpp).
+// The bytes of a debug section as the library reads them; no data when that cannot be told
+// (dwarf_entry_end.cpp).
 struct DWARF_RAW_SECTION {
   const uint8_t* data = nullptr;
   uint64_t size = 0;
   bool big_endian = false;
 };
-DWARF_RAW_SECTION DWARF_RawSection(DWARF_STATE& st, bool is_info);
+DWARF_RAW_SECTION DWARF_RawSection(DWARF_STATE& st, const char* name);
 // The section offset just past a childless entry without DW_AT_sibling (of `unit`, which
 // ends at section offset `unit_end`), or 0 when it cannot be told.
 uint64_t DWARF_ChildlessEnd(DWARF_STATE& st, const DWARF_RAW_SECTION& sec,
-                            const DWARF_UNIT& unit, uint64_t unit_end, Dwarf_Die die);
+                            const DWARF_RAW_SECTION& abbrevs, const DWARF_UNIT& unit,
+                            uint64_t unit_end, Dwarf_Die die);
 
 // Locations of an entry (location_read.cpp); `die` must be the entry of `key`.
 LOC_RECORD LOC_ReadLocation(DWARF_STATE& st, SYM_KEY key, Dwarf_Die die, uint64_t pc);

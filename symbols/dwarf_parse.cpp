@@ -169,8 +169,9 @@ struct Ancestor {
 class UnitWalker {
  public:
   UnitWalker(DWARF_STATE& st, bool is_type_unit, const DWARF_RAW_SECTION& sec,
-             const DWARF_UNIT& unit, uint64_t unit_end)
-      : st_(st), type_unit_(is_type_unit), sec_(sec), unit_(unit), unit_end_(unit_end) {}
+             const DWARF_RAW_SECTION& abbrevs, const DWARF_UNIT& unit, uint64_t unit_end)
+      : st_(st), type_unit_(is_type_unit), sec_(sec), abbrevs_(abbrevs), unit_(unit),
+        unit_end_(unit_end) {}
 
   // Walks the unit below `unit_die` (not owned). False when the walk failed or was cut.
   bool Walk(Dwarf_Die unit_die, bool is_info) {
@@ -217,7 +218,7 @@ class UnitWalker {
         if (!StepOverChildren(cur, ended_at, is_info, rc, next, closed_at)) {
           rc = dwarf_siblingof_b(st_.dbg, cur, is_info, &next, &err);
           if (rc == DW_DLV_NO_ENTRY) {
-            const uint64_t end = DWARF_ChildlessEnd(st_, sec_, unit_, unit_end_, cur);
+            const uint64_t end = DWARF_ChildlessEnd(st_, sec_, abbrevs_, unit_, unit_end_, cur);
             if (end && end < unit_end_ && sec_.data[end] == 0) closed_at = end;
           }
         }
@@ -406,6 +407,7 @@ class UnitWalker {
   DWARF_STATE& st_;
   bool type_unit_;
   const DWARF_RAW_SECTION& sec_;
+  const DWARF_RAW_SECTION& abbrevs_;
   const DWARF_UNIT& unit_;
   uint64_t unit_end_;  // section offset just past the unit
   bool cut_ = false;
@@ -469,7 +471,8 @@ void CountLines(DWARF_STATE& st, Dwarf_Die unit_die) {
 
 // Walks the units of one section. Type units come from .debug_types (is_info false).
 void WalkUnits(DWARF_STATE& st, bool is_info, long& walk_ms, long& line_ms) {
-  const DWARF_RAW_SECTION sec = DWARF_RawSection(st, is_info);
+  const DWARF_RAW_SECTION sec = DWARF_RawSection(st, is_info ? ".debug_info" : ".debug_types");
+  const DWARF_RAW_SECTION abbrevs = DWARF_RawSection(st, ".debug_abbrev");
   Dwarf_Unsigned offset = 0;
   for (int guard = 0; guard < 100000000; ++guard) {
     Dwarf_Unsigned header_length = 0, type_offset = 0, next = 0;
@@ -517,7 +520,7 @@ void WalkUnits(DWARF_STATE& st, bool is_info, long& walk_ms, long& line_ms) {
       st.signatures[sig] = SYM_MakeKey(is_info, offset + type_offset);
     }
     if (st.units.empty() || st.units.back().start < unit.start) st.units.push_back(unit);
-    UnitWalker walker(st, is_type_unit, sec, unit, next > offset ? next : 0);
+    UnitWalker walker(st, is_type_unit, sec, abbrevs, unit, next > offset ? next : 0);
     if (!walker.Walk(unit_die, is_info)) {
       char where[32];
       std::snprintf(where, sizeof where, "0x%llX", static_cast<unsigned long long>(offset));
