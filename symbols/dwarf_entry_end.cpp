@@ -167,3 +167,53 @@ uint64_t DWARF_ChildlessEnd(DWARF_STATE& st, const DWARF_RAW_SECTION& sec,
   }
   return count == attr_count ? at : 0;
 }
+
+int DWARF_AbbrevHasAttr(DWARF_STATE& st, const DWARF_RAW_SECTION& abbrevs, Dwarf_Die die,
+                        Dwarf_Half first, Dwarf_Half second, bool& has_first,
+                        bool& has_second) {
+  has_first = has_second = false;
+  if (!abbrevs.data) return -1;
+  Dwarf_Off abbrev_at = 0;
+  Dwarf_Unsigned attr_count = 0;
+  Dwarf_Error err = nullptr;
+  if (dwarf_die_abbrev_global_offset(die, &abbrev_at, &attr_count, &err) != DW_DLV_OK) {
+    DWARF_DropError(st, err);
+    return -1;
+  }
+  const uint64_t code = uint64_t(dwarf_die_abbrev_code(die));
+  const uint8_t* a = abbrevs.data;
+  const uint64_t a_end = abbrevs.size;
+  if (abbrev_at >= a_end || code == 0) return -1;
+  uint64_t value = 0;
+  uint64_t ap = abbrev_at;
+  uint64_t n = LebLength(a, ap, a_end, &value);  // code
+  if (n == 0 || value != code) return -1;
+  ap += n;
+  n = LebLength(a, ap, a_end, nullptr);  // tag
+  if (n == 0 || ap + n >= a_end) return -1;
+  ap += n + 1;  // and the children byte
+  uint64_t count = 0;
+  for (;;) {
+    uint64_t attr = 0, form = 0;
+    n = LebLength(a, ap, a_end, &attr);
+    if (n == 0) return -1;
+    ap += n;
+    n = LebLength(a, ap, a_end, &form);
+    if (n == 0) return -1;
+    ap += n;
+    if (attr == 0 && form == 0) break;
+    if (++count > attr_count) return -1;
+    if (form == DW_FORM_implicit_const) {
+      n = LebLength(a, ap, a_end, nullptr);
+      if (n == 0) return -1;
+      ap += n;
+    }
+    if (attr == first) has_first = true;
+    if (attr == second) has_second = true;
+  }
+  if (count != attr_count) {
+    has_first = has_second = false;
+    return -1;
+  }
+  return 0;
+}

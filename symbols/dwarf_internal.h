@@ -192,5 +192,11 @@ uint64_t DWARF_ChildlessEnd(DWARF_STATE& st, const DWARF_RAW_SECTION& sec,
                             const DWARF_RAW_SECTION& abbrevs, const DWARF_UNIT& unit,
                             uint64_t unit_end, Dwarf_Die die);
 
+// Whether the abbreviation of `die` lists the attributes `first` and `second`; -1 (both
+// false) when that cannot be told.
+int DWARF_AbbrevHasAttr(DWARF_STATE& st, const DWARF_RAW_SECTION& abbrevs, Dwarf_Die die,
+                        Dwarf_Half first, Dwarf_Half second, bool& has_first,
+                        bool& has_second);
+
 // Locations of an entry (location_read.cpp); `die` must be the entry of `key`.
 LOC_RECORD LOC_ReadLocation(DWARF_STATE& st, SYM_KEY key, Dwarf_Die die, uint64_t pc);

@@ -112,11 +112,16 @@ bool LocationMayBeStatic(DWARF_STATE& st, Dwarf_Attribute attr) {
 }
 
 // The facts of entries whose collectors only ask for flags, without an attribute list.
-// One lookup per flag: an absent attribute costs the same scan as dwarf_hasattr.
-EntryFacts ReadFlags(DWARF_STATE& st, Dwarf_Die die) {
+// The entry's abbreviation tells which flags it carries at all; only those are looked up.
+EntryFacts ReadFlags(DWARF_STATE& st, const DWARF_RAW_SECTION& abbrevs, Dwarf_Die die) {
   EntryFacts f;
-  f.artificial = DWARF_HasTrueFlag(st, die, DW_AT_artificial);
-  f.declaration = DWARF_HasTrueFlag(st, die, DW_AT_declaration);
+  bool artificial = true, declaration = true;
+  if (DWARF_AbbrevHasAttr(st, abbrevs, die, DW_AT_artificial, DW_AT_declaration, artificial,
+                          declaration) != 0) {
+    artificial = declaration = true;
+  }
+  if (artificial) f.artificial = DWARF_HasTrueFlag(st, die, DW_AT_artificial);
+  if (declaration) f.declaration = DWARF_HasTrueFlag(st, die, DW_AT_declaration);
   return f;
 }
 
@@ -293,7 +298,7 @@ class UnitWalker {
     if (!st_.entries.empty() && key <= st_.entries.back().key) return;  // already visited
     const bool flags_only = tag == DW_TAG_member || tag == DW_TAG_inheritance ||
                             tag == DW_TAG_enumerator || tag == DW_TAG_formal_parameter;
-    const EntryFacts f = flags_only ? ReadFlags(st_, die) : ReadFacts(st_, die);
+    const EntryFacts f = flags_only ? ReadFlags(st_, abbrevs_, die) : ReadFacts(st_, die);
     const SYM_KEY function = parent.function;
     const bool parent_composite = IsComposite(parent.tag);
     bool kept = false;
