@@ -259,12 +259,13 @@ class UnitWalker {
     if (ended_at == 0 || !sec_.data || unit_end_ > sec_.size) return false;
     const uint64_t at = ended_at + 1;
     if (at >= unit_end_) return false;
-    Dwarf_Bool has_sibling = 1;
-    Dwarf_Error err = nullptr;
-    if (dwarf_hasattr(parent, DW_AT_sibling, &has_sibling, &err) != DW_DLV_OK || has_sibling) {
-      DWARF_DropError(st_, err);
+    bool has_sibling = true, unused = false;
+    if (DWARF_AbbrevHasAttr(st_, abbrevs_, parent, DW_AT_sibling, DW_AT_sibling, has_sibling,
+                            unused) != 0 ||
+        has_sibling) {
       return false;
     }
+    Dwarf_Error err = nullptr;
     if (sec_.data[at] == 0) {
       rc = DW_DLV_NO_ENTRY;
       closed_at = at;
