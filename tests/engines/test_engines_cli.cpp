@@ -22,6 +22,18 @@
 
 namespace {
 
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kThreadSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+constexpr bool kThreadSanitizer = true;
+#else
+constexpr bool kThreadSanitizer = false;
+#endif
+#else
+constexpr bool kThreadSanitizer = false;
+#endif
+
 namespace fs = std::filesystem;
 
 const std::string kBin = std::string(VISTRO_BINARY_DIR) + "/bin/";
@@ -146,19 +158,28 @@ TEST_F(CliTest, SampleRowsOnePeriodApart) {
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string text = ReadFile(csv);
     ASSERT_EQ(text.compare(0, header.size() + 1, header + "\n"), 0);
-    size_t rows = 0, gaps = 0;
+    size_t rows = 0, gaps = 0, off_grid = 0;
     long long previous = -1;
     size_t last = 0;
     for (size_t at = text.find('\n') + 1; at < text.size(); at = text.find('\n', at) + 1) {
       const long long t = std::strtoll(text.c_str() + at, nullptr, 10);
-      if (previous >= 0 && t - previous != c.period_us) gaps++;
+      if (previous >= 0 && t - previous != c.period_us) {
+        gaps++;
+        // A repeated, reordered or shifted record, as opposed to a record the probe dropped.
+        if (t <= previous || (t - previous) % c.period_us != 0) off_grid++;
+      }
       previous = t;
       last = at;
       rows++;
     }
     EXPECT_GT(rows, c.min_rows);
     EXPECT_LT(rows, c.max_rows);
-    EXPECT_EQ(gaps, 0u);
+    EXPECT_EQ(off_grid, 0u);
+    // Keeping up with the highest rate is a speed goal of the ordinary build; a ThreadSanitizer
+    // build runs several times slower, and the probe then drops its oldest records.
+    if (!kThreadSanitizer) {
+      EXPECT_EQ(gaps, 0u);
+    }
     if (c.symbols[0] == "g_counter_u32") {  // moves by 0x00010001 per millisecond tick
       unsigned long long counter = 0, tick = 0;
       ASSERT_EQ(std::sscanf(text.c_str() + last, "%*[^,],%llu,%llu", &counter, &tick), 2);
