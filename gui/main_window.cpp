@@ -157,12 +157,8 @@ void MainWindow::ShowMsgBox(SYS_MsgBoxRequest& request) {
 }
 
 void MainWindow::_SlotOnShowCustMsgBox() {
-  SYS_Lock(lock_, SYS_INFINITE);
-  SYS_MsgBoxRequest* request = msgbox_request_;
-  SYS_Handle done = msgbox_done_;
-  msgbox_request_ = nullptr;
-  msgbox_done_ = nullptr;
-  SYS_Unlock(lock_);
+  SYS_Handle done = nullptr;
+  SYS_MsgBoxRequest* request = TakeRequest(msgbox_request_, msgbox_done_, &done);
   if (request == nullptr) return;
   DIALOG_CustMsgBox::Run(*request, isVisible() ? this : nullptr);
   is_msgbox_open_ = 0;
@@ -176,12 +172,8 @@ void MainWindow::PostProgressRequest(APP_PROGRESS_REQUEST* request, SYS_Handle d
 }
 
 void MainWindow::_SlotOnUpdateProgBar() {
-  SYS_Lock(lock_, SYS_INFINITE);
-  APP_PROGRESS_REQUEST* request = progress_request_;
-  SYS_Handle done = progress_done_;
-  progress_request_ = nullptr;
-  progress_done_ = nullptr;
-  SYS_Unlock(lock_);
+  SYS_Handle done = nullptr;
+  APP_PROGRESS_REQUEST* request = TakeRequest(progress_request_, progress_done_, &done);
   if (request == nullptr) return;
   AnswerProgressRequest(request);
   SYS_SetEvent(done);
@@ -219,12 +211,8 @@ void MainWindow::PostSaveFileRequest(APP_SAVE_FILE_REQUEST* request, SYS_Handle 
 }
 
 void MainWindow::_SlotOnGetSaveFileName() {
-  SYS_Lock(lock_, SYS_INFINITE);
-  APP_SAVE_FILE_REQUEST* request = save_request_;
-  SYS_Handle done = save_done_;
-  save_request_ = nullptr;
-  save_done_ = nullptr;
-  SYS_Unlock(lock_);
+  SYS_Handle done = nullptr;
+  APP_SAVE_FILE_REQUEST* request = TakeRequest(save_request_, save_done_, &done);
   if (request == nullptr) return;
   AnswerSaveFileRequest(request);
   SYS_SetEvent(done);

@@ -86,6 +86,19 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   SYS_Mutex* lock_ = nullptr;  // serialises the core's requests; guards the fields below
   QString title_;
   bool are_screen_updates_enabled_ = true;
+  // Takes the pending request of one kind and its completion event under the lock, leaving
+  // the slot empty for the next one.
+  template <class Request>
+  Request* TakeRequest(Request*& slot, SYS_Handle& done_slot, SYS_Handle* done) {
+    SYS_Lock(lock_, SYS_INFINITE);
+    Request* request = slot;
+    *done = done_slot;
+    slot = nullptr;
+    done_slot = nullptr;
+    SYS_Unlock(lock_);
+    return request;
+  }
+
   // Pending requests (one of each kind at a time) and their completion events.
   SYS_MsgBoxRequest* msgbox_request_ = nullptr;
   SYS_Handle msgbox_done_ = nullptr;
