@@ -17,6 +17,12 @@
 
 namespace {
 
+VALUE_SLOT Slot(uint64_t raw) {
+  VALUE_SLOT s{};
+  s.raw = raw;
+  return s;
+}
+
 QPointF Polar(QPointF c, double r, double deg) {
   const double a = deg * std::numbers::pi / 180.0;
   return {c.x() + r * std::cos(a), c.y() - r * std::sin(a)};
@@ -43,11 +49,6 @@ TEST(GaugeScale, TickPlansOfTypicalRanges) {
 }
 
 TEST(GaugeScale, ResultsBecomeTheShownInteger) {
-  auto slot = [](uint64_t raw) {
-    VALUE_SLOT s{};
-    s.raw = raw;
-    return s;
-  };
   VALUE_SLOT f{};
   f.f32 = -2.7f;
   VALUE_SLOT big{};
@@ -63,14 +64,14 @@ TEST(GaugeScale, ResultsBecomeTheShownInteger) {
     int64_t want;
   } cases[] = {
       {"float truncated toward zero", f, TYPEID_FLOAT, false, true, -2},
-      {"U32 above 2^31 stays positive", slot(0xFFFFFFF0u), TYPEID_U32, false, true, 4294967280},
-      {"I16 sign-extended", slot(0xFFFF), TYPEID_I16, false, true, -1},
-      {"U8 low byte", slot(0x1FF), TYPEID_U8, false, true, 255},
-      {"bool byte", slot(2), TYPEID_BOOL, false, true, 2},
-      {"bool as flag", slot(2), TYPEID_BOOL, true, true, 1},
+      {"U32 above 2^31 stays positive", Slot(0xFFFFFFF0u), TYPEID_U32, false, true, 4294967280},
+      {"I16 sign-extended", Slot(0xFFFF), TYPEID_I16, false, true, -1},
+      {"U8 low byte", Slot(0x1FF), TYPEID_U8, false, true, 255},
+      {"bool byte", Slot(2), TYPEID_BOOL, false, true, 2},
+      {"bool as flag", Slot(2), TYPEID_BOOL, true, true, 1},
       {"huge double saturates", big, TYPEID_DOUBLE, false, true, INT64_MAX},
       {"NaN not shown", nan, TYPEID_DOUBLE, false, false, 0},
-      {"unsupported type", slot(1), TYPEID_U64, false, false, 0},
+      {"unsupported type", Slot(1), TYPEID_U64, false, false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -173,11 +174,6 @@ TEST(LinearGauge, BarLengthFollowsTheValue) {
 }
 
 TEST(DigitalDisplay, DigitsInEachBase) {
-  auto slot = [](uint64_t raw) {
-    VALUE_SLOT s{};
-    s.raw = raw;
-    return s;
-  };
   VALUE_SLOT pi{};
   pi.f64 = 3.14159265;
   VALUE_SLOT neg{};
@@ -190,22 +186,22 @@ TEST(DigitalDisplay, DigitsInEachBase) {
     int32_t base, digits;
     const char* want;
   } cases[] = {
-      {slot(255), TYPEID_U8, 2, 8, "11111111"},
-      {slot(255), TYPEID_U8, 8, 8, "377"},
-      {slot(255), TYPEID_U8, 10, 8, "255"},
-      {slot(255), TYPEID_U8, 16, 8, "FF"},
-      {slot(0xFF), TYPEID_I8, 10, 8, "-1"},
-      {slot(0xFF), TYPEID_I8, 16, 8, "FF"},
-      {slot(0xFFFFFFFF), TYPEID_U32, 10, 10, "4294967295"},
-      {slot(0xFFFFFFFF), TYPEID_U32, 10, 8, "Err"},
-      {slot(256), TYPEID_U16, 2, 8, "Err"},
+      {Slot(255), TYPEID_U8, 2, 8, "11111111"},
+      {Slot(255), TYPEID_U8, 8, 8, "377"},
+      {Slot(255), TYPEID_U8, 10, 8, "255"},
+      {Slot(255), TYPEID_U8, 16, 8, "FF"},
+      {Slot(0xFF), TYPEID_I8, 10, 8, "-1"},
+      {Slot(0xFF), TYPEID_I8, 16, 8, "FF"},
+      {Slot(0xFFFFFFFF), TYPEID_U32, 10, 10, "4294967295"},
+      {Slot(0xFFFFFFFF), TYPEID_U32, 10, 8, "Err"},
+      {Slot(256), TYPEID_U16, 2, 8, "Err"},
       {pi, TYPEID_DOUBLE, 10, 8, "3.1415927"},
       {pi, TYPEID_DOUBLE, 10, 3, "3.14"},
       {pi, TYPEID_DOUBLE, 16, 8, "3"},
       {neg, TYPEID_FLOAT, 10, 8, "-2.5"},
       {nan, TYPEID_DOUBLE, 10, 8, "Err"},
-      {slot(1), TYPEID_BOOL, 10, 8, "1"},
-      {slot(1), TYPEID_U64, 10, 8, ""},
+      {Slot(1), TYPEID_BOOL, 10, 8, "1"},
+      {Slot(1), TYPEID_U64, 10, 8, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.want << " base " << c.base);
