@@ -5,26 +5,8 @@
 #include <QVBoxLayout>
 #include <QtGlobal>
 
+#include "gui/library_licences.h"
 #include "platform/sys_msgbox.h"
-
-namespace {
-
-struct Library {
-  const char* name;
-  const char* use;
-  const char* licence;
-};
-
-// What the program links or loads, and under which licence.
-constexpr Library kLibraries[] = {
-    {"Qt 6", "windows, painting, events", "LGPL-3.0"},
-    {"tinyxml2", "project files", "zlib"},
-    {"libdwarf", "debug information of ELF files", "LGPL-2.1"},
-    {"SDL2", "game pads", "zlib"},
-    {"Unicorn", "the simulated target (probe library only)", "GPL-2.0"},
-};
-
-}  // namespace
 
 QString AboutDialog::Text() {
   QString text = QStringLiteral("<h2>%1</h2>").arg(QString::fromUtf8(SYS_FullAppName()));
@@ -33,9 +15,10 @@ QString AboutDialog::Text() {
   text += QStringLiteral("<p>Version %1, built %2<br>Running on Qt %3</p>")
               .arg(QString::fromUtf8(SYS_PRODUCT_VERSION), QStringLiteral(__DATE__),
                    QString::fromLatin1(qVersion()));
-  text += QStringLiteral("<p>Licence: see the file LICENSE that comes with the program.</p>");
+  text += QStringLiteral("<p>Licence: %1 (see the file LICENSE that comes with the program)</p>")
+              .arg(QString::fromUtf8(kProgramLicence));
   text += QStringLiteral("<p><b>Libraries used</b></p><table cellspacing=\"4\">");
-  for (const Library& lib : kLibraries) {
+  for (const LibraryLicence& lib : kLibraryLicences) {
     text += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>")
                 .arg(QString::fromUtf8(lib.name), QString::fromUtf8(lib.licence),
                      QString::fromUtf8(lib.use));
