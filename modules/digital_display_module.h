@@ -1,0 +1,21 @@
+// The digital display module: its settings part and, for now, a placeholder look.
+#pragma once
+
+#include "modules/tool_module.h"
+
+class DigitalDisplayModule : public ToolModule {
+  Q_OBJECT
+
+ public:
+  explicit DigitalDisplayModule(ModuleHost* host, QWidget* parent = nullptr);
+  ~DigitalDisplayModule() override;
+
+ protected:
+  void ApplyPart(const MODULE_SETTINGS& settings) override;
+  void FillPart(MODULE_SETTINGS& settings) const override;
+  ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  DIGITAL_DISPLAY_SETTINGS part_;
+};

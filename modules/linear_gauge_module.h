@@ -1,0 +1,21 @@
+// The linear gauge module: its settings part and, for now, a placeholder look.
+#pragma once
+
+#include "modules/tool_module.h"
+
+class LinearGaugeModule : public ToolModule {
+  Q_OBJECT
+
+ public:
+  explicit LinearGaugeModule(ModuleHost* host, QWidget* parent = nullptr);
+  ~LinearGaugeModule() override;
+
+ protected:
+  void ApplyPart(const MODULE_SETTINGS& settings) override;
+  void FillPart(MODULE_SETTINGS& settings) const override;
+  ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  LINEAR_GAUGE_SETTINGS part_;
+};
