@@ -11,7 +11,7 @@ packages=(
   libsdl2-dev libunicorn-dev
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
   gdb gdb-multiarch
-  xvfb xauth
+  xvfb xauth x11-apps x11-utils xdotool netpbm
 )
 
 missing=()
