@@ -1,21 +1,15 @@
 // The angular gauge module: its settings part and, for now, a placeholder look.
 #pragma once
 
-#include "modules/tool_module.h"
+#include "modules/typed_tool_module.h"
 
-class AngularGaugeModule : public ToolModule {
+class AngularGaugeModule : public TypedToolModule<ANGULAR_GAUGE_SETTINGS> {
   Q_OBJECT
 
  public:
   explicit AngularGaugeModule(ModuleHost* host, QWidget* parent = nullptr);
-  ~AngularGaugeModule() override;
 
  protected:
-  void ApplyPart(const MODULE_SETTINGS& settings) override;
-  void FillPart(MODULE_SETTINGS& settings) const override;
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void paintEvent(QPaintEvent* event) override;
-
- private:
-  ANGULAR_GAUGE_SETTINGS part_;
 };

@@ -4,18 +4,7 @@
 
 #include "modules/digital_display_dialog.h"
 
-DigitalDisplayModule::DigitalDisplayModule(ModuleHost* host, QWidget* parent) : ToolModule(MODULE_TYPE_DIGITAL_DISPLAY, host, parent) {
-  if (auto defaults = MODULE_DefaultSettings(MODULE_TYPE_DIGITAL_DISPLAY)) part_ = *defaults->As<DIGITAL_DISPLAY_SETTINGS>();
-}
-
-DigitalDisplayModule::~DigitalDisplayModule() = default;
-
-void DigitalDisplayModule::ApplyPart(const MODULE_SETTINGS& settings) {
-  if (const auto* part = settings.As<DIGITAL_DISPLAY_SETTINGS>()) part_ = *part;
-  update();
-}
-
-void DigitalDisplayModule::FillPart(MODULE_SETTINGS& settings) const { settings.Part = part_; }
+DigitalDisplayModule::DigitalDisplayModule(ModuleHost* host, QWidget* parent) : TypedToolModule(host, parent) {}
 
 ToolModuleDialog* DigitalDisplayModule::CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) {
   return new DigitalDisplayDialog(this, initial, parent);

@@ -1,21 +1,15 @@
 // The digital display module: its settings part and, for now, a placeholder look.
 #pragma once
 
-#include "modules/tool_module.h"
+#include "modules/typed_tool_module.h"
 
-class DigitalDisplayModule : public ToolModule {
+class DigitalDisplayModule : public TypedToolModule<DIGITAL_DISPLAY_SETTINGS> {
   Q_OBJECT
 
  public:
   explicit DigitalDisplayModule(ModuleHost* host, QWidget* parent = nullptr);
-  ~DigitalDisplayModule() override;
 
  protected:
-  void ApplyPart(const MODULE_SETTINGS& settings) override;
-  void FillPart(MODULE_SETTINGS& settings) const override;
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void paintEvent(QPaintEvent* event) override;
-
- private:
-  DIGITAL_DISPLAY_SETTINGS part_;
 };

@@ -1,21 +1,15 @@
 // The frame buffer module: its settings part and, for now, a placeholder look.
 #pragma once
 
-#include "modules/tool_module.h"
+#include "modules/typed_tool_module.h"
 
-class FrameBufferModule : public ToolModule {
+class FrameBufferModule : public TypedToolModule<FRAME_BUFFER_SETTINGS> {
   Q_OBJECT
 
  public:
   explicit FrameBufferModule(ModuleHost* host, QWidget* parent = nullptr);
-  ~FrameBufferModule() override;
 
  protected:
-  void ApplyPart(const MODULE_SETTINGS& settings) override;
-  void FillPart(MODULE_SETTINGS& settings) const override;
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void paintEvent(QPaintEvent* event) override;
-
- private:
-  FRAME_BUFFER_SETTINGS part_;
 };

@@ -1,21 +1,15 @@
 // The grapher module: its settings part and, for now, a placeholder look.
 #pragma once
 
-#include "modules/tool_module.h"
+#include "modules/typed_tool_module.h"
 
-class GrapherModule : public ToolModule {
+class GrapherModule : public TypedToolModule<GRAPHER_SETTINGS> {
   Q_OBJECT
 
  public:
   explicit GrapherModule(ModuleHost* host, QWidget* parent = nullptr);
-  ~GrapherModule() override;
 
  protected:
-  void ApplyPart(const MODULE_SETTINGS& settings) override;
-  void FillPart(MODULE_SETTINGS& settings) const override;
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void paintEvent(QPaintEvent* event) override;
-
- private:
-  GRAPHER_SETTINGS part_;
 };

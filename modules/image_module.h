@@ -1,21 +1,15 @@
 // The image module: its settings part and, for now, a placeholder look.
 #pragma once
 
-#include "modules/tool_module.h"
+#include "modules/typed_tool_module.h"
 
-class ImageModule : public ToolModule {
+class ImageModule : public TypedToolModule<IMAGE_SETTINGS> {
   Q_OBJECT
 
  public:
   explicit ImageModule(ModuleHost* host, QWidget* parent = nullptr);
-  ~ImageModule() override;
 
  protected:
-  void ApplyPart(const MODULE_SETTINGS& settings) override;
-  void FillPart(MODULE_SETTINGS& settings) const override;
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void paintEvent(QPaintEvent* event) override;
-
- private:
-  IMAGE_SETTINGS part_;
 };

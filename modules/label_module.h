@@ -1,21 +1,15 @@
 // The label module: its settings part and, for now, a placeholder look.
 #pragma once
 
-#include "modules/tool_module.h"
+#include "modules/typed_tool_module.h"
 
-class LabelModule : public ToolModule {
+class LabelModule : public TypedToolModule<LABEL_SETTINGS> {
   Q_OBJECT
 
  public:
   explicit LabelModule(ModuleHost* host, QWidget* parent = nullptr);
-  ~LabelModule() override;
 
  protected:
-  void ApplyPart(const MODULE_SETTINGS& settings) override;
-  void FillPart(MODULE_SETTINGS& settings) const override;
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void paintEvent(QPaintEvent* event) override;
-
- private:
-  LABEL_SETTINGS part_;
 };

@@ -1,21 +1,15 @@
 // The linear gauge module: its settings part and, for now, a placeholder look.
 #pragma once
 
-#include "modules/tool_module.h"
+#include "modules/typed_tool_module.h"
 
-class LinearGaugeModule : public ToolModule {
+class LinearGaugeModule : public TypedToolModule<LINEAR_GAUGE_SETTINGS> {
   Q_OBJECT
 
  public:
   explicit LinearGaugeModule(ModuleHost* host, QWidget* parent = nullptr);
-  ~LinearGaugeModule() override;
 
  protected:
-  void ApplyPart(const MODULE_SETTINGS& settings) override;
-  void FillPart(MODULE_SETTINGS& settings) const override;
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void paintEvent(QPaintEvent* event) override;
-
- private:
-  LINEAR_GAUGE_SETTINGS part_;
 };

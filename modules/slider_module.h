@@ -1,21 +1,15 @@
 // The slider module: its settings part and, for now, a placeholder look.
 #pragma once
 
-#include "modules/tool_module.h"
+#include "modules/typed_tool_module.h"
 
-class SliderModule : public ToolModule {
+class SliderModule : public TypedToolModule<SLIDER_SETTINGS> {
   Q_OBJECT
 
  public:
   explicit SliderModule(ModuleHost* host, QWidget* parent = nullptr);
-  ~SliderModule() override;
 
  protected:
-  void ApplyPart(const MODULE_SETTINGS& settings) override;
-  void FillPart(MODULE_SETTINGS& settings) const override;
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void paintEvent(QPaintEvent* event) override;
-
- private:
-  SLIDER_SETTINGS part_;
 };

@@ -4,18 +4,7 @@
 
 #include "modules/timer_dialog.h"
 
-TimerModule::TimerModule(ModuleHost* host, QWidget* parent) : ToolModule(MODULE_TYPE_TIMER, host, parent) {
-  if (auto defaults = MODULE_DefaultSettings(MODULE_TYPE_TIMER)) part_ = *defaults->As<TIMER_SETTINGS>();
-}
-
-TimerModule::~TimerModule() = default;
-
-void TimerModule::ApplyPart(const MODULE_SETTINGS& settings) {
-  if (const auto* part = settings.As<TIMER_SETTINGS>()) part_ = *part;
-  update();
-}
-
-void TimerModule::FillPart(MODULE_SETTINGS& settings) const { settings.Part = part_; }
+TimerModule::TimerModule(ModuleHost* host, QWidget* parent) : TypedToolModule(host, parent) {}
 
 ToolModuleDialog* TimerModule::CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) {
   return new TimerDialog(this, initial, parent);

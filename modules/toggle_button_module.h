@@ -1,21 +1,15 @@
 // The toggle button module: its settings part and, for now, a placeholder look.
 #pragma once
 
-#include "modules/tool_module.h"
+#include "modules/typed_tool_module.h"
 
-class ToggleButtonModule : public ToolModule {
+class ToggleButtonModule : public TypedToolModule<TOGGLE_BUTTON_SETTINGS> {
   Q_OBJECT
 
  public:
   explicit ToggleButtonModule(ModuleHost* host, QWidget* parent = nullptr);
-  ~ToggleButtonModule() override;
 
  protected:
-  void ApplyPart(const MODULE_SETTINGS& settings) override;
-  void FillPart(MODULE_SETTINGS& settings) const override;
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void paintEvent(QPaintEvent* event) override;
-
- private:
-  TOGGLE_BUTTON_SETTINGS part_;
 };

@@ -5,7 +5,8 @@
 // timeline, the project file and the main window drive modules only through the interface
 // below and through MODULE_SETTINGS records, never through a type's own members.
 //
-// Writing a module type (see push_button_module.* for the pattern):
+// Writing a module type (see push_button_module.* for the pattern; TypedToolModule<PART>
+// implements ApplyPart / FillPart for a type that keeps its part as a member):
 //  - derive from ToolModule, pass the type identifier to the constructor, keep the type's part
 //    (e.g. PUSH_BUTTON_SETTINGS) as a member initialised from MODULE_DefaultSettings;
 //  - ApplyPart copies the record's part into the module and refreshes the look; FillPart
