@@ -14,6 +14,8 @@
 #include "core/app_mode.h"
 #include "core/job_engine.h"
 #include "gui/cust_msgbox.h"
+#include "gui/scripting_widget.h"
+#include "input/gamepad_runtime.h"
 #include "gui/shortcuts.h"
 #include "platform/sys_text.h"
 
@@ -168,6 +170,10 @@ void MainWindow::_SlotOnUpdateGUI() {
   const QString title = title_;
   SYS_Unlock(lock_);
   if (windowTitle() != title) setWindowTitle(title);
+  if (APP_IsRunMode()) {
+    GAMEPAD_Refresh();
+    if (scripting_widget_ != nullptr) scripting_widget_->RefreshStatus();
+  }
   RefreshContents();
 }
 

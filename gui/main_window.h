@@ -255,6 +255,7 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   QDockWidget* collection_dock_ = nullptr;
   QDockWidget* watch_dock_ = nullptr;
   QDockWidget* scripting_dock_ = nullptr;
+  class ScriptingWidget* scripting_widget_ = nullptr;  // in the scripting dock
   QToolButton* mode_button_ = nullptr;
   QToolButton* run_options_button_ = nullptr;
   QToolButton* preview_button_ = nullptr;

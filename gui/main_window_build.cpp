@@ -17,6 +17,7 @@
 
 #include "core/app_mode.h"
 #include "core/app_sampling.h"
+#include "gui/scripting_widget.h"
 #include "gui/main_window.h"
 #include "gui/module_collection.h"
 #include "gui/shell_icons.h"
@@ -233,7 +234,8 @@ void MainWindow::BuildDocks() {
   addDockWidget(Qt::BottomDockWidgetArea, watch_dock_);
   scripting_dock_ = new QDockWidget(QStringLiteral("Scripting"), this);
   scripting_dock_->setObjectName(QStringLiteral("ScriptingDock"));
-  scripting_dock_->setWidget(new QWidget);
+  scripting_widget_ = new ScriptingWidget;
+  scripting_dock_->setWidget(scripting_widget_);
   addDockWidget(Qt::BottomDockWidgetArea, scripting_dock_);
   // The View menu's check marks follow the docks, however they were closed.
   connect(watch_dock_, &QDockWidget::visibilityChanged, this, [this](bool) {
@@ -250,6 +252,7 @@ void MainWindow::SetWatchWidget(QWidget* widget) {
 }
 
 void MainWindow::SetScriptingWidget(QWidget* widget) {
+  if (scripting_dock_->widget() == scripting_widget_) scripting_widget_ = nullptr;
   delete scripting_dock_->widget();
   scripting_dock_->setWidget(widget);
 }

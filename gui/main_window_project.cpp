@@ -8,6 +8,9 @@
 #include "core/app_write.h"
 #include "gui/main_window.h"
 #include "gui/new_project_dialog.h"
+#include "gui/scripting_widget.h"
+#include "input/gamepad_runtime.h"
+#include "scripting/script_runner.h"
 #include "platform/sys_msgbox.h"
 
 namespace {
@@ -64,10 +67,18 @@ void MainWindow::_SlotOnTimeout() {}
 
 bool MainWindow::PrepareRunMode() { return true; }
 
-void MainWindow::StartRunMode() { APP_ReadStart(&read_busy_); }
+void MainWindow::StartRunMode() {
+  APP_ReadStart(&read_busy_);
+  SCRIPT_StartTask();
+  GAMEPAD_Init();  // the pads are read from the refresh while Run mode lasts
+}
 
 void MainWindow::StopRunMode() {
   APP_ReadStop(&read_busy_);
   WaitForJob(read_busy_);
+  SCRIPT_StopTask();
+  // Held pad buttons stop repeating and start from released in the next Run mode.
+  GAMEPAD_StopRunMode();
   APP_StopAllPeriodicWrites();
+  if (scripting_widget_ != nullptr) scripting_widget_->RefreshStatus();
 }
