@@ -1,0 +1,189 @@
+#include "modules/grapher_columns.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+#include "core/app_symbol_access.h"
+#include "symbols/active_symbol.h"
+
+namespace {
+
+uint32_t SlotOf(const APP_HISTORY_VIEW& history, uint32_t pos) {
+  return static_cast<uint32_t>((uint64_t{history.oldest_slot} + pos) % APP_HISTORY_SLOTS);
+}
+
+template <typename T>
+T Load(const VALUE_SLOT& slot) {
+  const uint64_t raw = APP_LoadSlot(slot).raw;
+  T v;
+  std::memcpy(&v, &raw, sizeof v);  // the value sits in the low bytes
+  return v;
+}
+
+// Folds slots [from, from + n) of one contiguous piece of the ring into `c`.
+template <typename T>
+void Fold(const VALUE_SLOT* slots, uint32_t n, GRAPHER_COLUMN& c) {
+  uint32_t i = 0;
+  if (c.empty) {
+    for (; i < n; ++i) {
+      const T v = Load<T>(slots[i]);
+      if constexpr (std::is_floating_point_v<T>) {
+        if (!std::isfinite(v)) continue;
+      }
+      c.first = c.min = c.max = c.last = static_cast<double>(v);
+      c.empty = false;
+      ++i;
+      break;
+    }
+    if (c.empty) return;
+  }
+  if (i >= n) return;
+  if constexpr (std::is_floating_point_v<T>) {
+    T lo = static_cast<T>(c.min), hi = static_cast<T>(c.max), last = static_cast<T>(c.last);
+    for (; i < n; ++i) {
+      const T v = Load<T>(slots[i]);
+      if (!std::isfinite(v)) continue;
+      lo = v < lo ? v : lo;
+      hi = v > hi ? v : hi;
+      last = v;
+    }
+    c.min = lo;
+    c.max = hi;
+    c.last = last;
+  } else {
+    T lo = static_cast<T>(c.min), hi = static_cast<T>(c.max);
+    for (; i < n; ++i) {
+      const T v = Load<T>(slots[i]);
+      lo = v < lo ? v : lo;
+      hi = v > hi ? v : hi;
+    }
+    c.min = lo;
+    c.max = hi;
+    c.last = static_cast<double>(Load<T>(slots[n - 1]));
+  }
+}
+
+template <typename T>
+void ReduceTyped(const APP_HISTORY_VIEW& history, const VALUE_SLOT* ring,
+                 std::span<const uint32_t> starts, std::vector<GRAPHER_COLUMN>& out) {
+  for (size_t c = 0; c + 1 < starts.size(); ++c) {
+    GRAPHER_COLUMN& col = out[c];
+    uint32_t pos = starts[c];
+    const uint32_t end = starts[c + 1];
+    while (pos < end) {
+      // A column's positions cross the end of the ring at most once.
+      const uint32_t slot = SlotOf(history, pos);
+      const uint32_t n = std::min(end - pos, APP_HISTORY_SLOTS - slot);
+      Fold<T>(ring + slot, n, col);
+      pos += n;
+    }
+  }
+}
+
+}  // namespace
+
+bool GRAPHER_IsDrawableType(uint32_t type) {
+  switch (type) {
+    case TYPEID_FLOAT: case TYPEID_DOUBLE: case TYPEID_BOOL: case TYPEID_U8: case TYPEID_U16:
+    case TYPEID_U32: case TYPEID_I8: case TYPEID_I16: case TYPEID_I32:
+      return true;
+    default:
+      return false;
+  }
+}
+
+uint64_t GRAPHER_StampAt(const APP_HISTORY_VIEW& history, uint32_t pos) {
+  return std::atomic_ref<uint64_t>(const_cast<uint64_t&>(history.stamps[SlotOf(history, pos)]))
+      .load(std::memory_order_relaxed);
+}
+
+double GRAPHER_ValueAt(const APP_HISTORY_VIEW& history, const VALUE_SLOT* ring, uint32_t type,
+                       uint32_t pos) {
+  const VALUE_SLOT& s = ring[SlotOf(history, pos)];
+  switch (type) {
+    case TYPEID_FLOAT: return Load<float>(s);
+    case TYPEID_DOUBLE: return Load<double>(s);
+    case TYPEID_BOOL: case TYPEID_U8: return Load<uint8_t>(s);
+    case TYPEID_U16: return Load<uint16_t>(s);
+    case TYPEID_U32: return Load<uint32_t>(s);
+    case TYPEID_I8: return Load<int8_t>(s);
+    case TYPEID_I16: return Load<int16_t>(s);
+    case TYPEID_I32: return Load<int32_t>(s);
+    default: return std::numeric_limits<double>::quiet_NaN();
+  }
+}
+
+uint32_t GRAPHER_FirstAtOrAfter(const APP_HISTORY_VIEW& history, double t) {
+  if (history.stamps == nullptr) return 0;
+  uint32_t lo = 0, hi = history.count;
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    if (static_cast<double>(GRAPHER_StampAt(history, mid)) < t) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo;
+}
+
+std::pair<uint32_t, uint32_t> GRAPHER_VisibleRange(const APP_HISTORY_VIEW& history,
+                                                   const GRAPHER_VIEW& view,
+                                                   const GRAPHER_GEOMETRY& g) {
+  if (history.stamps == nullptr || history.count == 0) return {0, 0};
+  const uint32_t begin = GRAPHER_FirstAtOrAfter(history, view.left_time);
+  // First position after the right edge.
+  uint32_t lo = begin, hi = history.count;
+  const double right = view.left_time + g.span;
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    if (static_cast<double>(GRAPHER_StampAt(history, mid)) <= right) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return {begin, lo};
+}
+
+void GRAPHER_ColumnStarts(const APP_HISTORY_VIEW& history, const GRAPHER_VIEW& view,
+                          const GRAPHER_GEOMETRY& g, std::vector<uint32_t>& starts) {
+  const auto [begin, end] = GRAPHER_VisibleRange(history, view, g);
+  starts.assign(static_cast<size_t>(g.plot_width) + 2, end);
+  starts[0] = begin;
+  uint32_t lo = begin;
+  for (int c = 1; c <= g.plot_width; ++c) {
+    // First position whose column is c or later, by the same expression a single sample uses.
+    uint32_t hi = end;
+    while (lo < hi) {
+      const uint32_t mid = lo + (hi - lo) / 2;
+      if (GRAPHER_ColumnOf(view, g, GRAPHER_StampAt(history, mid)) < c) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    starts[c] = lo;
+  }
+}
+
+void GRAPHER_ReduceColumns(const APP_HISTORY_VIEW& history, const VALUE_SLOT* ring,
+                           uint32_t type, std::span<const uint32_t> starts,
+                           std::vector<GRAPHER_COLUMN>& out) {
+  out.assign(starts.empty() ? 0 : starts.size() - 1, GRAPHER_COLUMN{});
+  if (ring == nullptr || history.stamps == nullptr) return;
+  switch (type) {
+    case TYPEID_FLOAT: ReduceTyped<float>(history, ring, starts, out); break;
+    case TYPEID_DOUBLE: ReduceTyped<double>(history, ring, starts, out); break;
+    case TYPEID_BOOL: case TYPEID_U8: ReduceTyped<uint8_t>(history, ring, starts, out); break;
+    case TYPEID_U16: ReduceTyped<uint16_t>(history, ring, starts, out); break;
+    case TYPEID_U32: ReduceTyped<uint32_t>(history, ring, starts, out); break;
+    case TYPEID_I8: ReduceTyped<int8_t>(history, ring, starts, out); break;
+    case TYPEID_I16: ReduceTyped<int16_t>(history, ring, starts, out); break;
+    case TYPEID_I32: ReduceTyped<int32_t>(history, ring, starts, out); break;
+    default: break;
+  }
+}
