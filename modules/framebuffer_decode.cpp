@@ -39,6 +39,8 @@ QRgb Make(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
 uint32_t Le16(const uint8_t* p) { return p[0] | (uint32_t{p[1]} << 8); }
 uint32_t Le24(const uint8_t* p) { return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16); }
 uint32_t Le32(const uint8_t* p) { return Le24(p) | (uint32_t{p[3]} << 24); }
+uint32_t Be16(const uint8_t* p) { return (uint32_t{p[0]} << 8) | p[1]; }
+uint32_t Be24(const uint8_t* p) { return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2]; }
 
 QRgb Rgb565(uint32_t v, uint32_t a) {
   return Make(a, Widen(Bits(v, 11, 5), 5), Widen(Bits(v, 5, 6), 6), Widen(Bits(v, 0, 5), 5));
@@ -74,7 +76,7 @@ void DecodeRow(uint32_t encoding, const uint8_t* src, uint32_t width, QRgb* dst)
       break;
     case 7:
       for (uint32_t x = 0; x < width; ++x, src += 3) {
-        const uint32_t v = Le24(src);
+        const uint32_t v = Be24(src);
         dst[x] = Make(255, Widen(Bits(v, 12, 6), 6), Widen(Bits(v, 6, 6), 6), Widen(Bits(v, 0, 6), 6));
       }
       break;
@@ -83,16 +85,16 @@ void DecodeRow(uint32_t encoding, const uint8_t* src, uint32_t width, QRgb* dst)
       break;
     case 9:
       for (uint32_t x = 0; x < width; ++x, src += 3) {
-        const uint32_t v = Le24(src);
+        const uint32_t v = Be24(src);
         dst[x] = Make(Widen(Bits(v, 18, 6), 6), Widen(Bits(v, 12, 6), 6), Widen(Bits(v, 6, 6), 6),
                       Widen(Bits(v, 0, 6), 6));
       }
       break;
     case 10:
-      for (uint32_t x = 0; x < width; ++x, src += 3) dst[x] = Rgb555(Le16(src + 1), src[0]);
+      for (uint32_t x = 0; x < width; ++x, src += 3) dst[x] = Rgb555(Be16(src), src[2]);
       break;
     case 11:
-      for (uint32_t x = 0; x < width; ++x, src += 3) dst[x] = Rgb565(Le16(src + 1), src[0]);
+      for (uint32_t x = 0; x < width; ++x, src += 3) dst[x] = Rgb565(Be16(src), src[2]);
       break;
     case 12:
       for (uint32_t x = 0; x < width; ++x, src += 4) dst[x] = 0xFF000000u | Le32(src);

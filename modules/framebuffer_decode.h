@@ -3,10 +3,12 @@
 //
 // Memory layout: rows follow each other without padding, as the block size
 // (width x height x bits + 7) / 8 says; a row of a 1-bit picture may therefore start inside
-// a byte. Multi-byte pixels are little-endian. Channel layouts are those of the image formats
-// of the same names (RGB565: red in bits 15-11; RGB888: the bytes red, green, blue; the
-// ARGB 8-5-5-5 and 8-5-6-5 encodings: the alpha byte, then the colour as a 16-bit value;
-// "premultiplied" encodings carry colours already multiplied by alpha).
+// a byte. Channel layouts and byte orders are those of the image formats of the same names:
+// 16- and 32-bit pixels are little-endian words (RGB565: red in bits 15-11; 32-bit: 0xAARRGGBB);
+// RGB888 is the bytes red, green, blue; the 6-bit encodings are a 24-bit word with its most
+// significant byte first (RGB666: red in bits 17-12; ARGB6666: alpha in bits 23-18); ARGB8555
+// and ARGB8565 are the colour as a 16-bit word, most significant byte first, then the alpha
+// byte. "Premultiplied" encodings carry colours already multiplied by alpha.
 // Palettes: 1-bit pixels show 0 black and 1 white (a lit pixel of a monochrome display);
 // 8-bit indexed pixels are read as RGB 3-3-2 (red bits 7-5, green 4-2, blue 1-0), the usual
 // 8-bit colour mode of display controllers, each channel scaled to the full 0..255 range.
