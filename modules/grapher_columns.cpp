@@ -130,6 +130,22 @@ uint32_t GRAPHER_FirstAtOrAfter(const APP_HISTORY_VIEW& history, double t) {
   return lo;
 }
 
+bool GRAPHER_SampleAtOrBefore(const APP_HISTORY_VIEW& history, double t, uint32_t* pos) {
+  if (history.stamps == nullptr || history.count == 0) return false;
+  uint32_t lo = 0, hi = history.count;  // first position after t
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    if (static_cast<double>(GRAPHER_StampAt(history, mid)) <= t) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  if (lo == 0) return false;
+  *pos = lo - 1;
+  return true;
+}
+
 std::pair<uint32_t, uint32_t> GRAPHER_VisibleRange(const APP_HISTORY_VIEW& history,
                                                    const GRAPHER_VIEW& view,
                                                    const GRAPHER_GEOMETRY& g) {

@@ -29,6 +29,9 @@ double GRAPHER_ValueAt(const APP_HISTORY_VIEW& history, const VALUE_SLOT* ring, 
                        uint32_t pos);
 // First position whose time is not before `t` (history.count when none).
 uint32_t GRAPHER_FirstAtOrAfter(const APP_HISTORY_VIEW& history, double t);
+// The newest position whose time is not after `t`; false when every sample is later or the
+// view is empty.
+bool GRAPHER_SampleAtOrBefore(const APP_HISTORY_VIEW& history, double t, uint32_t* pos);
 // Positions [begin, end) of the samples between the left and the right edge of the view.
 std::pair<uint32_t, uint32_t> GRAPHER_VisibleRange(const APP_HISTORY_VIEW& history,
                                                    const GRAPHER_VIEW& view,

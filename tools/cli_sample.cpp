@@ -63,9 +63,9 @@ bool Download(const CLI_Connection& connection, const char* elf) {
 bool WriteCsv(FILE* out, const CLI_EngineSession& session) {
   std::vector<APP_CSV_COLUMN> columns;
   for (size_t i = 0; i < session.symbols.size() && i < session.paths.size(); ++i) {
-    columns.push_back({session.paths[i], session.symbols[i]});
+    columns.push_back(APP_CsvColumn(session.paths[i], session.symbols[i]));
   }
-  const int32_t result = APP_WriteHistoryCsv(columns, 0, APP_HISTORY_SLOTS, [out](std::string_view text) {
+  const int32_t result = APP_WriteHistoryCsv(APP_GetHistoryView(), columns, 0, APP_HISTORY_SLOTS, [out](std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), out) == text.size();
   });
   return result == APP_CSV_OK && std::fflush(out) == 0 && std::ferror(out) == 0;

@@ -204,17 +204,26 @@ TEST_F(HistoryTest, HistoryAsCsv) {
     PutAt<int16_t>(r, a->RecordOffset, static_cast<int16_t>(-int(i)));
     PutAt<float>(r, b->RecordOffset, 0.5f * i);
   }), rs);
-  const APP_CSV_COLUMN columns[] = {{"a", a}, {"g.b", b}};
+  const APP_CSV_COLUMN columns[] = {APP_CsvColumn("a", a), APP_CsvColumn("g.b", b)};
+  const APP_HISTORY_VIEW view = APP_GetHistoryView();
   std::string text;
   auto sink = [&](std::string_view t) { return text.append(t), true; };
-  EXPECT_EQ(APP_WriteHistoryCsv(columns, 0, APP_HISTORY_SLOTS, sink), APP_CSV_OK);
+  EXPECT_EQ(APP_WriteHistoryCsv(view, columns, 0, APP_HISTORY_SLOTS, sink), APP_CSV_OK);
   EXPECT_EQ(text, "time_us,a,g.b\n100,0,0.000000\n110,-1,0.500000\n120,-2,1.000000\n");
   text.clear();
-  EXPECT_EQ(APP_WriteHistoryCsv(columns, 1, 1, sink), APP_CSV_OK);
+  EXPECT_EQ(APP_WriteHistoryCsv(view, columns, 1, 1, sink), APP_CSV_OK);
   EXPECT_EQ(text, "time_us,a,g.b\n110,-1,0.500000\n");
-  EXPECT_EQ(APP_WriteHistoryCsv(columns, 0, 3, [](std::string_view) { return false; }),
+  // A copy of positions 1.. writes the same rows.
+  APP_HISTORY_COPY copy;
+  const VALUE_SLOT* rings[] = {a->pHistory->Slots, b->pHistory->Slots};
+  ASSERT_TRUE(APP_CopyHistory(view, rings, 1, 100, copy));
+  const APP_CSV_COLUMN copied[] = {{"a", copy.rings[0].data(), TYPEID_I16}, {"g.b", copy.rings[1].data(), TYPEID_FLOAT}};
+  text.clear();
+  EXPECT_EQ(APP_WriteHistoryCsv(copy.View(), copied, 0, APP_HISTORY_SLOTS, sink), APP_CSV_OK);
+  EXPECT_EQ(text, "time_us,a,g.b\n110,-1,0.500000\n120,-2,1.000000\n");
+  EXPECT_EQ(APP_WriteHistoryCsv(view, columns, 0, 3, [](std::string_view) { return false; }),
             APP_CSV_WRITE_FAILED);
-  EXPECT_EQ(APP_WriteHistoryCsv(columns, 0, 3, sink, [](uint64_t, uint64_t) { return false; }),
+  EXPECT_EQ(APP_WriteHistoryCsv(view, columns, 0, 3, sink, [](uint64_t, uint64_t) { return false; }),
             APP_CSV_CANCELLED);
 }
 
