@@ -2,13 +2,13 @@
 // periodic constant-operation and calculation tasks and their stop jobs.
 #include "core/app_write.h"
 
+#include <cmath>
 #include <new>
 
 #include "core/app_active_list.h"
 #include "core/app_engine_notify.h"
 #include "core/app_jobs.h"
 #include "core/app_probe_ops.h"
-#include "core/app_qformat.h"
 #include "core/app_sampling.h"
 #include "core/app_symbol_access.h"
 #include "core/app_write_jobs.h"
@@ -120,15 +120,17 @@ int32_t PeriodicCalculation(JOB_PERIODIC_TASK* task) {
   // A calculation that fails (a division by a symbol that reads 0, a symbol that left the
   // list, ...) ends its task for good.
   if (LOGIC_EvalCalculation(p->pCalc, &value, &type) != 0) return 1;
-  LOGIC_ConvertValue(&value, type, s->ValueType);
-  if (!APP_GetProbeOps().IsReady()) return 0;
-  // Not limited to the write limits; a symbol shown in Q format still gets its raw form,
-  // since the target holds the fixed-point number.
-  VALUE_SLOT storage = value;
-  if (s->UseQFormat != 0 && s->ValueType == TYPEID_FLOAT &&
-      !APP_RealToQ(value.f32, APP_GetQFormat(*s), &storage)) {
+  // A real NaN has no integer or bool counterpart: this run writes nothing.
+  if (LOGIC_IsRealType(type) && !LOGIC_IsRealType(s->ValueType) &&
+      std::isnan(type == TYPEID_FLOAT ? static_cast<double>(value.f32) : value.f64)) {
     return 0;
   }
+  LOGIC_ConvertValue(&value, type, s->ValueType);
+  if (!APP_GetProbeOps().IsReady()) return 0;
+  // The result is set like the value of a single write: kept inside the symbol's write limits
+  // and, for a symbol shown in Q format, written as its fixed-point raw number.
+  VALUE_SLOT storage{};
+  if (!ComputeBoth(*s, APP_WRITE_SET, value.raw, &storage, &value)) return 0;
   return WritePeriodic(*s, storage, value);
 }
 
