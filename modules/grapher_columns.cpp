@@ -1,5 +1,6 @@
 #include "modules/grapher_columns.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -41,29 +42,48 @@ void Fold(const VALUE_SLOT* slots, uint32_t n, GRAPHER_COLUMN& c) {
     if (c.empty) return;
   }
   if (i >= n) return;
-  if constexpr (std::is_floating_point_v<T>) {
-    T lo = static_cast<T>(c.min), hi = static_cast<T>(c.max), last = static_cast<T>(c.last);
-    for (; i < n; ++i) {
-      const T v = Load<T>(slots[i]);
-      if (!std::isfinite(v)) continue;
-      lo = v < lo ? v : lo;
-      hi = v > hi ? v : hi;
-      last = v;
-    }
-    c.min = lo;
-    c.max = hi;
-    c.last = last;
-  } else {
-    T lo = static_cast<T>(c.min), hi = static_cast<T>(c.max);
-    for (; i < n; ++i) {
-      const T v = Load<T>(slots[i]);
-      lo = v < lo ? v : lo;
-      hi = v > hi ? v : hi;
-    }
-    c.min = lo;
-    c.max = hi;
-    c.last = static_cast<double>(Load<T>(slots[n - 1]));
+  // Four independent minimum and maximum chains, so that the comparisons of one sample need
+  // not wait for those of the previous one. A NaN never wins a comparison; an infinity or a
+  // NaN at the end sends the piece through the careful walk below.
+  T lo[4], hi[4];
+  for (int k = 0; k < 4; ++k) {
+    lo[k] = static_cast<T>(c.min);
+    hi[k] = static_cast<T>(c.max);
   }
+  const uint32_t from = i;
+  for (; i + 4 <= n; i += 4) {
+    for (int k = 0; k < 4; ++k) {
+      const T v = Load<T>(slots[i + k]);
+      lo[k] = v < lo[k] ? v : lo[k];
+      hi[k] = v > hi[k] ? v : hi[k];
+    }
+  }
+  for (; i < n; ++i) {
+    const T v = Load<T>(slots[i]);
+    lo[0] = v < lo[0] ? v : lo[0];
+    hi[0] = v > hi[0] ? v : hi[0];
+  }
+  const T low = std::min(std::min(lo[0], lo[1]), std::min(lo[2], lo[3]));
+  const T high = std::max(std::max(hi[0], hi[1]), std::max(hi[2], hi[3]));
+  const T last = Load<T>(slots[n - 1]);
+  if constexpr (std::is_floating_point_v<T>) {
+    if (!std::isfinite(low) || !std::isfinite(high) || !std::isfinite(last)) {
+      T careful_lo = static_cast<T>(c.min), careful_hi = static_cast<T>(c.max);
+      for (uint32_t j = from; j < n; ++j) {
+        const T v = Load<T>(slots[j]);
+        if (!std::isfinite(v)) continue;
+        careful_lo = v < careful_lo ? v : careful_lo;
+        careful_hi = v > careful_hi ? v : careful_hi;
+        c.last = v;
+      }
+      c.min = careful_lo;
+      c.max = careful_hi;
+      return;
+    }
+  }
+  c.min = static_cast<double>(low);
+  c.max = static_cast<double>(high);
+  c.last = static_cast<double>(last);
 }
 
 template <typename T>
