@@ -93,7 +93,7 @@ void GrapherDialog::AddRow(GRAPHER_CHANNEL channel) {
   }
   for (ACTIVE_SYMBOL* s : active) {
     row.symbol->addItem(QString::fromUtf8(s->Name), QVariant::fromValue(static_cast<void*>(s)));
-    if (current < 0 && channel.Symbol && LOGIC_SymbolIdMatches(*channel.Symbol, *s)) current = row.symbol->count() - 1;
+    if (current < 0 && channel.Symbol && LOGIC_SymbolIdMatches(*channel.Symbol.get(), *s)) current = row.symbol->count() - 1;
   }
   row.symbol->setCurrentIndex(current);
   layout->addWidget(row.symbol, 1);
@@ -143,7 +143,7 @@ void GrapherDialog::AddChannel() {
   if (rows_.size() >= MODULE_MAX_GRAPHER_CHANNELS) return;
   for (ACTIVE_SYMBOL* s : ActiveSymbols()) {
     bool used = false;
-    for (const Row& r : rows_) used = used || (r.channel.Symbol && LOGIC_SymbolIdMatches(*r.channel.Symbol, *s));
+    for (const Row& r : rows_) used = used || (r.channel.Symbol && LOGIC_SymbolIdMatches(*r.channel.Symbol.get(), *s));
     if (used) continue;
     GRAPHER_CHANNEL channel = MODULE_NewGrapherChannel(static_cast<uint32_t>(rows_.size()));
     channel.Symbol = SymbolIdPtr(LOGIC_NewSymbolId(*s));

@@ -13,7 +13,7 @@
 namespace {
 
 bool ChannelUses(const GRAPHER_CHANNEL& c, const ACTIVE_SYMBOL* symbol) {
-  return c.Symbol && symbol != nullptr && LOGIC_SymbolIdMatches(*c.Symbol, *symbol);
+  return c.Symbol && symbol != nullptr && LOGIC_SymbolIdMatches(*c.Symbol.get(), *symbol);
 }
 
 QColor Colour(uint32_t rgba) { return QColor::fromRgba(rgba); }
