@@ -303,31 +303,32 @@ void APP_ResetHistory() {
   g_rings.unwrap_valid = false;
 }
 
-int32_t APP_PrepareHistories() {
-  uint32_t* stamps = g_rings.stamps.load();
+namespace {
+
+// The time-stamp ring `ring` (allocated on first use) with every entry cleared; null after
+// "Insufficient memory!".
+template <typename T>
+T* ClearedStampRing(std::atomic<T*>& ring, const char* label) {
+  T* stamps = ring.load();
   if (stamps == nullptr) {
-    stamps = static_cast<uint32_t*>(
-        SYS_Alloc(APP_HISTORY_SLOTS * sizeof(uint32_t), "APP: Time stamp ring"));
+    stamps = static_cast<T*>(SYS_Alloc(APP_HISTORY_SLOTS * sizeof(T), label));
     if (stamps == nullptr) {
       SYS_ErrorBox("Insufficient memory!");
-      return -1;
-    }
-    for (uint32_t i = 0; i < APP_HISTORY_SLOTS; ++i) StoreStamp(stamps, i, 0);
-    g_rings.stamps.store(stamps);
-  } else {
-    for (uint32_t i = 0; i < APP_HISTORY_SLOTS; ++i) StoreStamp(stamps, i, 0);
-  }
-  uint64_t* stamps64 = g_rings.stamps64.load();
-  if (stamps64 == nullptr) {
-    stamps64 = static_cast<uint64_t*>(
-        SYS_Alloc(APP_HISTORY_SLOTS * sizeof(uint64_t), "APP: Time stamp ring (64 bits)"));
-    if (stamps64 == nullptr) {
-      SYS_ErrorBox("Insufficient memory!");
-      return -1;
+      return nullptr;
     }
   }
-  for (uint32_t i = 0; i < APP_HISTORY_SLOTS; ++i) StoreStamp64(stamps64, i, 0);
-  g_rings.stamps64.store(stamps64);
+  for (uint32_t i = 0; i < APP_HISTORY_SLOTS; ++i) std::atomic_ref<T>(stamps[i]).store(0, std::memory_order_relaxed);
+  ring.store(stamps);
+  return stamps;
+}
+
+}  // namespace
+
+int32_t APP_PrepareHistories() {
+  if (ClearedStampRing(g_rings.stamps, "APP: Time stamp ring") == nullptr ||
+      ClearedStampRing(g_rings.stamps64, "APP: Time stamp ring (64 bits)") == nullptr) {
+    return -1;
+  }
   int32_t result = 0;
   for (ACTIVE_SYMBOL_CELL* c = MAIN_pActiveSymbols; c != nullptr; c = c->pNext) {
     ACTIVE_SYMBOL* s = c->pSymbol;

@@ -103,6 +103,21 @@ void ReduceTyped(const APP_HISTORY_VIEW& history, const VALUE_SLOT* ring,
   }
 }
 
+// First position in [lo, hi) whose time stamp satisfies `at_or_after` (monotonic in the
+// stamp), hi when none does.
+template <typename Predicate>
+uint32_t FirstWhere(const APP_HISTORY_VIEW& history, uint32_t lo, uint32_t hi, Predicate at_or_after) {
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    if (at_or_after(GRAPHER_StampAt(history, mid))) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  return lo;
+}
+
 }  // namespace
 
 bool GRAPHER_IsDrawableType(uint32_t type) {
@@ -138,31 +153,14 @@ double GRAPHER_ValueAt(const APP_HISTORY_VIEW& history, const VALUE_SLOT* ring, 
 
 uint32_t GRAPHER_FirstAtOrAfter(const APP_HISTORY_VIEW& history, double t) {
   if (history.stamps == nullptr) return 0;
-  uint32_t lo = 0, hi = history.count;
-  while (lo < hi) {
-    const uint32_t mid = lo + (hi - lo) / 2;
-    if (static_cast<double>(GRAPHER_StampAt(history, mid)) < t) {
-      lo = mid + 1;
-    } else {
-      hi = mid;
-    }
-  }
-  return lo;
+  return FirstWhere(history, 0, history.count, [t](uint64_t stamp) { return static_cast<double>(stamp) >= t; });
 }
 
 bool GRAPHER_SampleAtOrBefore(const APP_HISTORY_VIEW& history, double t, uint32_t* pos) {
   if (history.stamps == nullptr || history.count == 0) return false;
-  uint32_t lo = 0, hi = history.count;  // first position after t
-  while (lo < hi) {
-    const uint32_t mid = lo + (hi - lo) / 2;
-    if (static_cast<double>(GRAPHER_StampAt(history, mid)) <= t) {
-      lo = mid + 1;
-    } else {
-      hi = mid;
-    }
-  }
-  if (lo == 0) return false;
-  *pos = lo - 1;
+  const uint32_t after = FirstWhere(history, 0, history.count, [t](uint64_t stamp) { return static_cast<double>(stamp) > t; });
+  if (after == 0) return false;
+  *pos = after - 1;
   return true;
 }
 
@@ -171,18 +169,9 @@ std::pair<uint32_t, uint32_t> GRAPHER_VisibleRange(const APP_HISTORY_VIEW& histo
                                                    const GRAPHER_GEOMETRY& g) {
   if (history.stamps == nullptr || history.count == 0) return {0, 0};
   const uint32_t begin = GRAPHER_FirstAtOrAfter(history, view.left_time);
-  // First position after the right edge.
-  uint32_t lo = begin, hi = history.count;
   const double right = view.left_time + g.span;
-  while (lo < hi) {
-    const uint32_t mid = lo + (hi - lo) / 2;
-    if (static_cast<double>(GRAPHER_StampAt(history, mid)) <= right) {
-      lo = mid + 1;
-    } else {
-      hi = mid;
-    }
-  }
-  return {begin, lo};
+  const uint32_t end = FirstWhere(history, begin, history.count, [right](uint64_t stamp) { return static_cast<double>(stamp) > right; });
+  return {begin, end};
 }
 
 void GRAPHER_ColumnStarts(const APP_HISTORY_VIEW& history, const GRAPHER_VIEW& view,
@@ -193,16 +182,8 @@ void GRAPHER_ColumnStarts(const APP_HISTORY_VIEW& history, const GRAPHER_VIEW& v
   uint32_t lo = begin;
   for (int c = 1; c <= g.plot_width; ++c) {
     // First position whose column is c or later, by the same expression a single sample uses.
-    uint32_t hi = end;
-    while (lo < hi) {
-      const uint32_t mid = lo + (hi - lo) / 2;
-      if (GRAPHER_ColumnOf(view, g, GRAPHER_StampAt(history, mid)) < c) {
-        lo = mid + 1;
-      } else {
-        hi = mid;
-      }
-    }
-    starts[c] = lo;
+    lo = FirstWhere(history, lo, end, [&](uint64_t stamp) { return GRAPHER_ColumnOf(view, g, stamp) >= c; });
+    starts[static_cast<size_t>(c)] = lo;
   }
 }
 

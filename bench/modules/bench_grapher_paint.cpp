@@ -13,7 +13,7 @@
 #include "modules/grapher_columns.h"
 #include "modules/grapher_columns.h"
 #include "modules/grapher_plot.h"
-#include "tests/modules/history_feed.h"
+#include "tests/engines/history_feed.h"
 
 namespace {
 

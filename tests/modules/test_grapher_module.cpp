@@ -18,18 +18,14 @@
 #include "modules/grapher_dialog.h"
 #include "modules/grapher_module.h"
 #include "tests/engines/engines_support.h"
-#include "tests/modules/history_feed.h"
+#include "tests/engines/history_feed.h"
+#include "tests/modules/qt_test_app.h"
 
 namespace {
 
 class GrapherModuleTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "test_grapher";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { EnsureQApplication(); }
   void SetUp() override { MessageLog::Install(); }
   void TearDown() override {
     APP_SetAppMode(APP_MODE_EDIT);

@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "modules/grapher_plot.h"
-#include "tests/modules/history_feed.h"
+#include "tests/engines/history_feed.h"
 
 namespace {
 

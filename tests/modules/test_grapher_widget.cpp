@@ -12,18 +12,14 @@
 #include "core/app_symbol_access.h"
 #include "modules/grapher_export.h"
 #include "modules/grapher_widget.h"
-#include "tests/modules/history_feed.h"
+#include "tests/engines/history_feed.h"
+#include "tests/modules/qt_test_app.h"
 
 namespace {
 
 class GraphWidgetTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "test_grapher";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { EnsureQApplication(); }
   void SetUp() override {
     widget_.resize(640, 256);  // 10 x 4 divisions of 64 pixels
     widget_.SetPxPerDiv(64);
