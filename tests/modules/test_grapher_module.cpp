@@ -19,13 +19,13 @@
 #include "modules/grapher_module.h"
 #include "tests/engines/engines_support.h"
 #include "tests/engines/history_feed.h"
-#include "tests/modules/qt_test_app.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace {
 
 class GrapherModuleTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { EnsureQApplication(); }
+  static void SetUpTestSuite() { EnsureApplication(); }
   void SetUp() override { MessageLog::Install(); }
   void TearDown() override {
     APP_SetAppMode(APP_MODE_EDIT);

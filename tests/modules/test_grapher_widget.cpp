@@ -13,13 +13,13 @@
 #include "modules/grapher_export.h"
 #include "modules/grapher_widget.h"
 #include "tests/engines/history_feed.h"
-#include "tests/modules/qt_test_app.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace {
 
 class GraphWidgetTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { EnsureQApplication(); }
+  static void SetUpTestSuite() { EnsureApplication(); }
   void SetUp() override {
     widget_.resize(640, 256);  // 10 x 4 divisions of 64 pixels
     widget_.SetPxPerDiv(64);
