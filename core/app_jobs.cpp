@@ -117,3 +117,7 @@ int32_t APP_GetExitState() { return g_exit_state.load(); }
 void APP_SetExitState(int32_t state) { g_exit_state.store(state); }
 int32_t APP_GetLaunchOption() { return g_launch_option.load(); }
 int32_t APP_GetIntDefaultHex() { return g_int_default_hex.load(); }
+void APP_SetInitSettings(int32_t int_default_hex, int32_t launch_option) {
+  g_int_default_hex.store(int_default_hex);
+  g_launch_option.store(launch_option);
+}

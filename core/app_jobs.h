@@ -64,3 +64,5 @@ void APP_SetExitState(int32_t state);
 int32_t APP_GetLaunchOption();
 // The integer display default read by the last Init job (1 hexadecimal, 0 decimal).
 int32_t APP_GetIntDefaultHex();
+// Records what an Init handler read from the settings file (the lifecycle's own Init).
+void APP_SetInitSettings(int32_t int_default_hex, int32_t launch_option);
