@@ -13,19 +13,12 @@
 #include "persist/project/project_content.h"
 #include "persist/project/project_file.h"
 #include "persist/project/project_modules.h"
+#include "persist/project/project_sections.h"
 #include "persist/project/project_xml.h"
 #include "platform/sys_msgbox.h"
 #include "tools/cli_command.h"
 
 namespace {
-
-const char* InterfaceName(uint32_t tif) {
-  switch (tif) {
-    case PROBE_TIF_JTAG: return "JTAG";
-    case PROBE_TIF_FINE: return "FINE";
-    default: return "SWD";
-  }
-}
 
 void PrintProject() {
   const PROJECT_FILE_VERSION version = PROJECT_GetFileVersion();
@@ -35,7 +28,7 @@ void PrintProject() {
   std::printf("elf=%s\n", PROJECT_BaseName(c.ElfFile).c_str());
   std::printf("connection=%u device=%s interface=%s speed_khz=%u period_us=%u\n",
               c.ExistingSession ? 4u : c.Connection, c.TargetDevice,
-              InterfaceName(c.TargetInterface), c.InterfaceSpeed, c.SamplingPeriod);
+              PROJECT_InterfaceName(c.TargetInterface), c.InterfaceSpeed, c.SamplingPeriod);
   uint32_t index = 0;
   for (const ACTIVE_SYMBOL_CELL* cell = MAIN_pActiveSymbols; cell != nullptr; cell = cell->pNext) {
     const ACTIVE_SYMBOL& s = *cell->pSymbol;

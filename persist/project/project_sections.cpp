@@ -6,6 +6,7 @@
 #include "core/app_jobs.h"
 #include "logic/logic_eval.h"
 #include "platform/sys_text.h"
+#include "symbols/dwarf_db.h"
 #include "scripting/script_record.h"
 
 namespace {
@@ -13,14 +14,6 @@ namespace {
 // Symbols larger than this are no scalar the program could sample or write.
 constexpr uint32_t kMaxSymbolSize = 65536;
 constexpr uint32_t kMaxTextChars = 128;  // device name and host, terminator included
-
-const char* InterfaceName(uint32_t tif) {
-  switch (tif) {
-    case PROBE_TIF_JTAG: return "JTAG";
-    case PROBE_TIF_FINE: return "FINE";
-    default: return "SWD";
-  }
-}
 
 bool InterfaceFromName(const char* name, uint32_t* tif) {
   if (std::strcmp(name, "JTAG") == 0) *tif = PROBE_TIF_JTAG;
@@ -38,20 +31,6 @@ uint32_t IntegerBits(uint32_t type) {
     case TYPEID_U32: case TYPEID_I32: return 32;
     case TYPEID_U64: case TYPEID_I64: return 64;
     default: return 0;
-  }
-}
-
-// Type id of files without `TypeID`, from the type text, the size and the sign.
-uint32_t DeriveTypeId(const char* type_name, uint32_t size, bool is_signed) {
-  if (size == 1 && std::strstr(type_name, "_Bool") != nullptr) return TYPEID_BOOL;
-  if (size == 4 && std::strstr(type_name, "float") != nullptr) return TYPEID_FLOAT;
-  if (size == 8 && std::strstr(type_name, "double") != nullptr) return TYPEID_DOUBLE;
-  switch (size) {
-    case 1: return is_signed ? TYPEID_I8 : TYPEID_U8;
-    case 2: return is_signed ? TYPEID_I16 : TYPEID_U16;
-    case 4: return is_signed ? TYPEID_I32 : TYPEID_U32;
-    case 8: return is_signed ? TYPEID_I64 : TYPEID_U64;
-    default: return TYPEID_UNSUPPORTED;
   }
 }
 
@@ -111,6 +90,14 @@ void ReadDevice(const XMLElement* d, GAMEPAD_MAPPING& pad, PROJECT_TREE_READ& ct
 
 }  // namespace
 
+const char* PROJECT_InterfaceName(uint32_t tif) {
+  switch (tif) {
+    case PROBE_TIF_JTAG: return "JTAG";
+    case PROBE_TIF_FINE: return "FINE";
+    default: return "SWD";
+  }
+}
+
 bool PROJECT_ReadConnection(const XMLElement* o, PROJECT_CONFIG& c) {
   int32_t connection = 0;
   if (!PROJECT_ReadInt(o, "Connection", &connection)) return false;
@@ -158,7 +145,7 @@ void PROJECT_WriteConnection(XMLElement* o, const PROJECT_CONFIG& c) {
   PROJECT_WriteInt(o, "JTAG_DRPre", c.JTAG_DRPre);
   PROJECT_WriteText(o, "IP", c.IP);
   PROJECT_WriteText(o, "TargetDevice", c.TargetDevice);
-  PROJECT_WriteText(o, "TargetInterface", InterfaceName(c.TargetInterface));
+  PROJECT_WriteText(o, "TargetInterface", PROJECT_InterfaceName(c.TargetInterface));
   PROJECT_WriteInt(o, "InterfaceSpeed", c.InterfaceSpeed);
   PROJECT_WriteInt(o, "OpenOptions", c.OpenOptions);
 }
@@ -182,7 +169,7 @@ ACTIVE_SYMBOL* PROJECT_ReadSymbol(const XMLElement* symbol) {
   if (ok && !PROJECT_ReadIntIn(o, "TypeID", 0, TYPEID_BITFIELD, TYPEID_UNSUPPORTED, &type)) {
     uint8_t is_signed = 0;
     ok = PROJECT_ReadFlag(o, "IsSigned", &is_signed);
-    type = static_cast<int32_t>(DeriveTypeId(s->TypeName, s->Size, is_signed != 0));
+    type = static_cast<int32_t>(DWARF_ClassifyLeaf(s->Size, s->TypeName, is_signed != 0));
   }
   if (!ok) {
     ACTSYM_Free(s);

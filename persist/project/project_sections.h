@@ -10,6 +10,9 @@
 
 struct SCRIPT_RECORD;
 
+// "JTAG", "SWD" or "FINE" for a target interface id (SWD for unknown ids).
+const char* PROJECT_InterfaceName(uint32_t tif);
+
 // Connection attributes (`Options` under `Veltra`). False when a required one is missing or
 // the interface is unknown.
 bool PROJECT_ReadConnection(const XMLElement* options, PROJECT_CONFIG& config);
