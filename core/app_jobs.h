@@ -64,5 +64,8 @@ void APP_SetExitState(int32_t state);
 int32_t APP_GetLaunchOption();
 // The integer display default read by the last Init job (1 hexadecimal, 0 decimal).
 int32_t APP_GetIntDefaultHex();
-// Records what an Init handler read from the settings file (the lifecycle's own Init).
-void APP_SetInitSettings(int32_t int_default_hex, int32_t launch_option);
+// Makes hexadecimal (1) or decimal (0) the default base of integers and gives every active
+// symbol that base at once (the list is walked under the GUI lock); then UpdateTable.
+void APP_SetIntDefaultHex(int32_t hex);
+// Records the launch option an Init handler read (the lifecycle's own Init).
+void APP_SetLaunchOption(int32_t option);

@@ -44,12 +44,6 @@ void StopTarget() {
 void LoadConfig(PROJECT_CONFIG& out) { APP_GetConfiguration(out); }
 void StoreConfig(const PROJECT_CONFIG& config) { APP_SetConfiguration(config); }
 
-void ApplyIntDefaultHex(bool hex) {
-  for (ACTIVE_SYMBOL_CELL* c = MAIN_pActiveSymbols; c != nullptr; c = c->pNext) {
-    if (c->pSymbol != nullptr) c->pSymbol->HexDisplay = hex ? 0xFF : 0;
-  }
-}
-
 // Opens a project named at start-up and builds its symbol tree when its ELF file is there.
 int32_t OpenAtStart(const char* path) {
   if (APP_LoadProject(path) < 0) return -1;
@@ -82,8 +76,8 @@ void InitHandler(JOB_RECORD* job) {
     hex = SETTINGS_GetIntDefaultHex() != 0;
     launch = SETTINGS_GetLaunchOptions();
   }
-  APP_SetInitSettings(hex ? 1 : 0, launch);
-  ApplyIntDefaultHex(hex);
+  APP_SetLaunchOption(launch);
+  APP_SetIntDefaultHex(hex ? 1 : 0);
   if (launch == 0) {
     ProcessCommandLine(params->argc, params->argv);
     if (!APP_IsProjectOpen()) APP_Notify(APP_Signal::StartDialog);
