@@ -7,6 +7,7 @@
 #include "core/app_probe_ops.h"
 #include "core/app_project.h"
 #include "core/app_sampling.h"
+#include "core/app_write.h"
 #include "core/lifecycle/app_lifecycle.h"
 #include "core/lifecycle/app_lifecycle_internal.h"
 #include "persist/file_error.h"
@@ -35,6 +36,7 @@ struct SETTINGS_PARAMS {
 };
 
 void StopTarget() {
+  APP_StopAllPeriodicWrites();  // writes of buttons, timers and pads end with the project
   const APP_PROBE_OPS& ops = APP_GetProbeOps();
   if (APP_IsReading() || APP_HasReadTask()) APP_ReadStopNow();
   if (ops.IsConnected()) ops.Disconnect();
