@@ -184,6 +184,7 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   void BuildMenus();
   void BuildToolBar();
   void BuildDocks();
+  void ConnectScriptsAndPads();  // project scripts and pad mappings in and out
   void BuildStatusBar();
   // Menu and tool actions as the mode, the project and the board allow.
   void UpdateActions();

@@ -39,7 +39,6 @@ void MainWindow::_SlotOnDecreaseCellSizeAction() {}
 void MainWindow::_SlotOnClearBoard() {}
 void MainWindow::_SlotOnBtnLayerUpClicked() {}
 void MainWindow::_SlotOnBtnLayerDownClicked() {}
-void MainWindow::_SlotOnHID() {}
 void MainWindow::_OnActionCopyModule() {}
 void MainWindow::_OnActionPasteModule() {}
 void MainWindow::_OnActionUndo() {}

@@ -236,6 +236,7 @@ void MainWindow::BuildDocks() {
   scripting_dock_->setObjectName(QStringLiteral("ScriptingDock"));
   scripting_widget_ = new ScriptingWidget;
   scripting_dock_->setWidget(scripting_widget_);
+  ConnectScriptsAndPads();
   addDockWidget(Qt::BottomDockWidgetArea, scripting_dock_);
   // The View menu's check marks follow the docks, however they were closed.
   connect(watch_dock_, &QDockWidget::visibilityChanged, this, [this](bool) {
