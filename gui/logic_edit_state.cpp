@@ -1,5 +1,7 @@
 #include "gui/logic_edit_state.h"
 
+#include <utility>
+
 #include "logic/logic_eval.h"
 #include "logic/logic_insert.h"
 #include "logic/logic_render.h"
@@ -323,20 +325,26 @@ LogicEditState::Enabled LogicEditState::EnabledGroups() {
   return e;
 }
 
+namespace {
+
+// The root leaves the state; the history refers into it and goes too.
+template <class Node>
+Node* TakeRoot(Node*& root, void (*normalise)(Node**), bool is_normalised) {
+  Node* out = std::exchange(root, nullptr);
+  if (is_normalised) normalise(&out);
+  return out;
+}
+
+}  // namespace
+
 FORMULA_NODE* LogicEditState::TakeFormula(bool normalise) {
-  FORMULA_NODE* f = formula_;
-  formula_ = nullptr;
   history_.clear();
-  if (normalise) LOGIC_NormalizeFormula(&f);
-  return f;
+  return TakeRoot(formula_, LOGIC_NormalizeFormula, normalise);
 }
 
 CALCULATION_NODE* LogicEditState::TakeCalculation(bool normalise) {
-  CALCULATION_NODE* c = calc_;
-  calc_ = nullptr;
   history_.clear();
-  if (normalise) LOGIC_NormalizeCalculation(&c);
-  return c;
+  return TakeRoot(calc_, LOGIC_NormalizeCalculation, normalise);
 }
 
 void LogicEditState::ReplaceFormula(FORMULA_NODE* formula) {

@@ -14,6 +14,7 @@
 #include "gui/scripting_widget.h"
 #include "input/gamepad_runtime.h"
 #include "logic/logic_parser.h"
+#include "logic/logic_render.h"
 #include "scripting/script_edit.h"
 #include "scripting/script_runner.h"
 #include "tests/editor/editor_test_support.h"
@@ -85,7 +86,7 @@ TEST_F(ScriptingView, RowsAndRunModeOutcomes) {
   Publish({{"speed > 0", {"speed + 1", "100 / divisor", ""}}});
   ScriptingWidget view;
   const QStringList texts = Texts(view);
-  EXPECT_TRUE(texts.contains(" if (speed  >  (I32)0)")) << texts.join('|').toStdString();
+  EXPECT_TRUE(texts.contains(" if (speed  >  (U8)0)")) << texts.join('|').toStdString();
   EXPECT_TRUE(texts.contains("speed := (speed + (I32)1)")) << texts.join('|').toStdString();
   EXPECT_EQ(texts.count("Incomplete"), 1);
   EXPECT_EQ(Label(view, "Incomplete")->styleSheet(), "QLabel { font-weight: bold; color: orange; }");
@@ -137,9 +138,9 @@ TEST_F(ScriptingView, ReorderingMovesWholeScripts) {
   QObject::connect(&view, &ScriptingWidget::SignalScriptsChanged, [&changes] { ++changes; });
   ASSERT_TRUE(view.MoveScript(0, 2));
   EXPECT_EQ(changes, 1);
-  const QStringList texts = Texts(view);
-  EXPECT_LT(texts.indexOf(" if (speed  >  (I32)1)"), texts.indexOf(" if (speed  >  (I32)0)"));
   SCRIPT_RECORD* list = SCRIPT_CopyList();
+  EXPECT_EQ(LOGIC_FormulaText(SCRIPT_At(list, 0)->pFormula, true), "(speed  >  (U8)1)");
+  EXPECT_EQ(LOGIC_FormulaText(SCRIPT_At(list, 2)->pFormula, true), "(speed  >  (U8)0)");
   EXPECT_EQ(SCRIPT_At(list, 2)->WriteCount, 1u);
   SCRIPT_FreeList(list);
   EXPECT_FALSE(view.MoveScript(3, 0));
@@ -175,11 +176,11 @@ TEST_F(HidDialogTest, ValidationTextsAndApplying) {
     QList<QLineEdit*> edits;
     for (QComboBox* b : grid_parent->findChildren<QComboBox*>()) boxes << b;
     for (QLineEdit* e : grid_parent->findChildren<QLineEdit*>()) edits << e;
-    // Per button row: press op, press symbol, release op, release symbol; axis rows: symbol.
+    // Per button row: press op, press symbol, release op, release symbol.
     QComboBox* press_op = boxes[10 * 4];
     QComboBox* press_symbol = boxes[10 * 4 + 1];
     press_op->setCurrentIndex(c.op);
-    edits[10 * 2]->setText(c.value);
+    edits[10 * 3]->setText(c.value);  // press value, the interval box's own field, release value
     press_symbol->setCurrentText(c.symbol);
     ASSERT_EQ(press_symbol->currentText(), c.symbol);
     for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) {
