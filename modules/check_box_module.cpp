@@ -67,7 +67,7 @@ QString CheckBoxModule::GetFrameStyleSheet() const {
 
 CHECK_BOX_VALUES CheckBoxModule::Values() const {
   CHECK_BOX_VALUES v;
-  if (part_.Symbol) v.symbol = *part_.Symbol;
+  if (part_.Symbol) v.symbol = *part_.Symbol.get();
   v.checked = part_.CheckedValue;
   v.unchecked = part_.UncheckedValue;
   v.force = part_.ForceValue != 0;

@@ -57,7 +57,7 @@ QString DisplayFrameStyle(uint32_t background_rgba) {
 }
 
 bool SymbolIdIs(const SymbolIdPtr& id, const ACTIVE_SYMBOL* symbol) {
-  return id && symbol != nullptr && LOGIC_SymbolIdMatches(*id, *symbol);
+  return id && symbol != nullptr && LOGIC_SymbolIdMatches(*id.get(), *symbol);
 }
 
 SymbolIdPtr NewSymbolId(const ACTIVE_SYMBOL* symbol) {

@@ -20,7 +20,7 @@
 ColorButton::ColorButton(const QString& text, uint32_t rgba, QWidget* parent) : QPushButton(text, parent) {
   SetRgba(rgba);
   connect(this, &QPushButton::clicked, this, [this] {
-    const QColor c = QColorDialog::getColor(ModuleColor(rgba_), this, text(), QColorDialog::ShowAlphaChannel);
+    const QColor c = QColorDialog::getColor(ModuleColor(rgba_), this, this->text(), QColorDialog::ShowAlphaChannel);
     if (!c.isValid() || c.rgba() == rgba_) return;
     SetRgba(c.rgba());
     emit _SignalEdited();
@@ -106,12 +106,12 @@ void SymbolField::SetSymbol(const SymbolIdPtr& id) {
   last_index_ = 0;
   if (id) {
     for (size_t i = 0; i < symbols_.size(); ++i) {
-      if (LOGIC_SymbolIdMatches(*id, *symbols_[i])) last_index_ = static_cast<int>(i) + 1;
+      if (LOGIC_SymbolIdMatches(*id.get(), *symbols_[i])) last_index_ = static_cast<int>(i) + 1;
     }
     if (last_index_ == 0) {  // bound to a symbol that is not active now: keep it
       addItem(SymbolLabel(id->Name, id->Address));
       symbols_.push_back(nullptr);
-      kept_ = *id;
+      kept_ = *id.get();
       last_index_ = count() - 1;
     }
   }

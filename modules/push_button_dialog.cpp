@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 PushButtonDialog::PushButtonDialog(ToolModule* module, const MODULE_SETTINGS& initial, QWidget* parent)

@@ -1,5 +1,6 @@
 #include "modules/push_button_module.h"
 
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -31,9 +32,11 @@ PushButtonModule::PushButtonModule(ModuleHost* host, QWidget* parent) : TypedToo
   layout->addWidget(button_);
   repeat_timer_.setSingleShot(true);
   connect(button_, &QPushButton::pressed, this, &PushButtonModule::_SlotOnPressed);
-  // Released, not clicked: the button also reports it when the pointer leaves it while pressed
-  // or is let go outside it, so holding and its repeat writes always end.
+  // Released, not clicked: the button reports it also when the pointer leaves it while pressed.
+  // A button let go outside without a move out first reports nothing, so the release of the
+  // mouse is watched as well: holding and its repeat writes always end.
   connect(button_, &QPushButton::released, this, &PushButtonModule::_SlotOnReleased);
+  button_->installEventFilter(this);
   connect(&repeat_timer_, &QTimer::timeout, this, &PushButtonModule::_SlotOnHoldRepeat);
   PartChanged();
 }
@@ -123,6 +126,7 @@ void PushButtonModule::PartChanged() {
 }
 
 void PushButtonModule::EnterEditMode() {
+  pressed_ = false;
   repeat_timer_.stop();
   writes_.StopAll(CONTROL_GetWriteSink());
   Restyle();
@@ -131,6 +135,7 @@ void PushButtonModule::EnterEditMode() {
 void PushButtonModule::EnterRunMode() { Restyle(); }
 
 void PushButtonModule::EnterPreviewMode() {
+  pressed_ = false;
   repeat_timer_.stop();
   writes_.StopAll(CONTROL_GetWriteSink());
   Restyle();
@@ -140,7 +145,16 @@ ToolModuleDialog* PushButtonModule::CreateDialog(const MODULE_SETTINGS& initial,
   return new PushButtonDialog(this, initial, parent);
 }
 
+bool PushButtonModule::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == button_ && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    _SlotOnReleased();
+  }
+  return TypedToolModule::eventFilter(watched, event);
+}
+
 void PushButtonModule::_SlotOnPressed() {
+  pressed_ = true;
   const auto press = WriteOperationViews(part_.Press);
   if (writes_.Press(CONTROL_GetWriteSink(), press, part_.HoldRepeat != 0)) {
     repeat_timer_.start(static_cast<int>(CONTROL_ClampInterval(static_cast<uint32_t>(std::max(part_.IntervalMS, 0)))));
@@ -148,6 +162,8 @@ void PushButtonModule::_SlotOnPressed() {
 }
 
 void PushButtonModule::_SlotOnReleased() {
+  if (!pressed_) return;
+  pressed_ = false;
   repeat_timer_.stop();
   writes_.Release(CONTROL_GetWriteSink(), WriteOperationViews(part_.Release));
 }

@@ -33,6 +33,7 @@ class PushButtonModule : public TypedToolModule<PUSH_BUTTON_SETTINGS> {
  protected:
   ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
   void PartChanged() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
   void _SlotOnPressed();
@@ -44,6 +45,7 @@ class PushButtonModule : public TypedToolModule<PUSH_BUTTON_SETTINGS> {
 
   QPushButton* button_ = nullptr;
   QTimer repeat_timer_;
+  bool pressed_ = false;  // between a press and its one release
   PushButtonWrites writes_;
 };
 

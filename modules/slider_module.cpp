@@ -64,7 +64,7 @@ QString SliderModule::GetFrameStyleSheet() const {
 
 SLIDER_VALUES SliderModule::Values() const {
   SLIDER_VALUES v;
-  if (part_.Symbol) v.symbol = *part_.Symbol;
+  if (part_.Symbol) v.symbol = *part_.Symbol.get();
   v.min = part_.MinValue;
   v.max = part_.MaxValue;
   v.mode = part_.Mode;

@@ -45,7 +45,7 @@ QString ToggleButtonModule::GetInfoText() const {
 
 TOGGLE_VALUES ToggleButtonModule::Values() const {
   TOGGLE_VALUES v;
-  if (part_.Symbol) v.symbol = *part_.Symbol;
+  if (part_.Symbol) v.symbol = *part_.Symbol.get();
   v.values[0] = part_.ValueStateA;
   v.values[1] = part_.ValueStateB;
   return v;

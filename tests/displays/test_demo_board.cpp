@@ -1,54 +1,66 @@
-// End to end on the demo firmware through the simulated board: a push button bound to the
-// motor setpoint is pressed in Run mode and a gauge bound to the motor speed follows.
+// End to end on the demo firmware through the simulated board: a push button module bound to
+// the motor setpoint is pressed with the mouse in Run mode, and an angular gauge module bound to
+// the motor speed follows it on the board's refresh.
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
 
 #include "core/app_mode.h"
 #include "demo_board.h"
-#include "logic/logic_eval.h"
-#include "modules/gauge_scale.h"
-#include "modules/push_button_writes.h"
+#include "modules/angular_gauge_module.h"
+#include "modules/push_button_module.h"
 
 namespace {
 
 TEST(DemoBoard, PushButtonDrivesTheMotorAndTheGaugeFollows) {
+  int argc = 1;
+  char name[] = "test_displays_demo";
+  char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
   DemoBoard board;
   ASSERT_TRUE(board.Start({"g_motor.setpoint_rpm", "g_motor.speed_rpm"}));
-  APP_SetAppMode(APP_MODE_RUN);
   ACTIVE_SYMBOL* setpoint = board.Symbol(0);
   ACTIVE_SYMBOL* speed = board.Symbol(1);
-  SYMBOL_ID id;
-  SYS_CopyText(id.Name, sizeof id.Name, setpoint->Name);
-  id.Address = setpoint->Address;
+
+  PushButtonModule button(nullptr);
+  button.resize(120, 40);
+  button.show();
+  ASSERT_TRUE(button.AddSymbol(setpoint));  // 1 on press, 0 on release
+  auto settings = button.GetSettings();
   VALUE_SLOT rpm{};
   rpm.f32 = 1000.0f;
-  CALCULATION_NODE* press_calc = LOGIC_NewCalculationNode(CALC_NOP);
-  press_calc->pLeftValue = LOGIC_NewConstantValue(TYPEID_FLOAT, rpm, BASE_DECIMAL);
-  CALCULATION_NODE* release_calc = LOGIC_NewConstantCalculation(TYPEID_FLOAT);
-  const CONTROL_WRITE_OP press[] = {{&id, press_calc, true}};
-  const CONTROL_WRITE_OP release[] = {{&id, release_calc, true}};
-  CALCULATION_NODE* gauge_calc = LOGIC_NewSymbolCalculation(speed);
+  auto& press = settings.As<PUSH_BUTTON_SETTINGS>()->Press.front();
+  press.Calculation.reset(LOGIC_NewCalculationNode(CALC_NOP));
+  press.Calculation->pLeftValue = LOGIC_NewConstantValue(TYPEID_FLOAT, rpm, BASE_DECIMAL);
+  button.SetSettings(settings);
 
-  auto gauge = [&] {
-    VALUE_SLOT v{};
-    uint32_t type = 0;
-    int64_t shown = -1;
-    if (LOGIC_EvalCalculation(gauge_calc, &v, &type) == 0) GAUGE_ResultToInteger(v, type, false, &shown);
-    return shown;
-  };
-  auto wait_for = [&](auto done) {
-    const uint32_t start = SYS_GetTickMs();
-    while (!done() && SYS_GetTickMs() - start < 10000) SYS_Sleep(10);
+  AngularGaugeModule gauge(nullptr);
+  gauge.resize(200, 200);
+  ASSERT_TRUE(gauge.AddSymbol(speed));
+  settings = gauge.GetSettings();
+  settings.As<ANGULAR_GAUGE_SETTINGS>()->MaxValue = 1200;
+  gauge.SetSettings(settings);
+
+  APP_SetAppMode(APP_MODE_RUN);
+  button.EnterRunMode();
+  gauge.EnterRunMode();
+  // The board's refresh, every 10 ms, until the gauge shows `done` (10 s at most).
+  auto refresh_until = [&](auto done) {
+    for (int i = 0; i < 1000 && !done(); ++i) {
+      QTest::qWait(10);
+      gauge.Update();
+    }
     return done();
   };
-  PushButtonWrites button;
-  button.Press(CONTROL_GetWriteSink(), press, false);
-  EXPECT_TRUE(wait_for([&] { return gauge() > 900; })) << gauge();
-  button.Release(CONTROL_GetWriteSink(), release);
-  EXPECT_TRUE(wait_for([&] { return gauge() < 100; })) << gauge();
+  EXPECT_TRUE(refresh_until([&] { return gauge.PaintState().value == 0; }));
+  QTest::mousePress(button.Button(), Qt::LeftButton);
+  EXPECT_TRUE(refresh_until([&] { return gauge.PaintState().value > 950; })) << gauge.PaintState().value;
+  EXPECT_LE(gauge.PaintState().value, 1100);
+  QTest::mouseRelease(button.Button(), Qt::LeftButton);
+  EXPECT_TRUE(refresh_until([&] { return gauge.PaintState().value < 50; })) << gauge.PaintState().value;
   APP_SetAppMode(APP_MODE_EDIT);
-  LOGIC_FreeCalculation(press_calc);
-  LOGIC_FreeCalculation(release_calc);
-  LOGIC_FreeCalculation(gauge_calc);
 }
 
 }  // namespace

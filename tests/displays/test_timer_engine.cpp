@@ -2,7 +2,6 @@
 // probe of the engine tests: they arrive at the timer's interval and stop at Edit entry.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "core/app_mode.h"
@@ -20,10 +19,10 @@ class TimerEngine : public EngineTest {
   }
 };
 
-// Tolerance: the worker takes a task's next due time after each run, so two writes are never
-// closer than the interval (less 2 ms: the 1 ms tick of the due times and the 1 ms polling
-// here). They may come later when the shared machine is busy, so only the median gap is held
-// to the interval plus 15 ms.
+// Tolerance: the worker takes a task's next due time from its run, so the writes come one
+// interval apart on average; a busy shared machine may delay single runs. The gaps are measured
+// here by polling every millisecond, which can shift each time stamp by a few milliseconds, so
+// the mean gap between the first and the last write is held to [interval - 1, interval + 10] ms.
 TEST_F(TimerEngine, WritesAtItsInterval) {
   constexpr uint32_t kInterval = 20;
   FakeProbe::Get().connected = true;
@@ -54,11 +53,9 @@ TEST_F(TimerEngine, WritesAtItsInterval) {
   EXPECT_EQ(FakeProbe::Get().Writes().size(), after_stop) << "writes after Edit entry";
 
   ASSERT_GE(times.size(), 5u);
-  std::vector<uint32_t> gaps;
-  for (size_t i = 1; i < times.size(); ++i) gaps.push_back(times[i] - times[i - 1]);
-  EXPECT_GE(*std::min_element(gaps.begin(), gaps.end()), kInterval - 2);
-  std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
-  EXPECT_LE(gaps[gaps.size() / 2], kInterval + 15);
+  const double mean_gap = static_cast<double>(times.back() - times.front()) / static_cast<double>(times.size() - 1);
+  EXPECT_GE(mean_gap, kInterval - 1.0);
+  EXPECT_LE(mean_gap, kInterval + 10.0);
   EXPECT_EQ(FakeProbe::Get().Writes().front().bytes, 1u);
 }
 
