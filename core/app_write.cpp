@@ -3,7 +3,9 @@
 #include "core/app_write.h"
 
 #include <cmath>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "core/app_active_list.h"
 #include "core/app_engine_notify.h"
@@ -17,6 +19,19 @@
 #include "platform/sys_msgbox.h"
 
 namespace {
+
+// Ids of the periodic writes started since the last stop of them all (ended ones included:
+// stopping an ended task is harmless).
+std::mutex g_started_lock;
+std::vector<JOB_TaskId> g_started_tasks;
+
+APP_WriteTask Remember(APP_WriteTask id) {
+  if (id != 0) {
+    std::lock_guard<std::mutex> lock(g_started_lock);
+    g_started_tasks.push_back(id);
+  }
+  return id;
+}
 
 struct WRITE_PARAMS {
   JOB_PARAMS_HEAD head;
@@ -242,7 +257,7 @@ APP_WriteTask APP_PeriodicWriteOperation(const APP_WRITE_REQUEST* request, uint3
   p->Operand = request->Operand;
   task->pfCallback = PeriodicOperation;
   task->PeriodMs = period_ms;
-  return JOB_StartPeriodic(task);
+  return Remember(JOB_StartPeriodic(task));
 }
 
 APP_WriteTask APP_PeriodicWriteCalcStart(const SYMBOL_ID* id, const CALCULATION_NODE* calc,
@@ -263,7 +278,7 @@ APP_WriteTask APP_PeriodicWriteCalcStart(const SYMBOL_ID* id, const CALCULATION_
   task->pfCallback = PeriodicCalculation;
   task->pfRelease = ReleaseCalc;
   task->PeriodMs = period_ms;
-  return JOB_StartPeriodic(task);
+  return Remember(JOB_StartPeriodic(task));
 }
 
 void APP_WriteSymbolDataStop(JOB_BUSY* busy, APP_WriteTask task) {
@@ -274,4 +289,13 @@ void APP_WriteSymbolDataStop(JOB_BUSY* busy, APP_WriteTask task) {
 void APP_WriteSymbolCalcStop(JOB_BUSY* busy, APP_WriteTask task) {
   QueueStop(APP_JOB_WRITE_SYMBOL_CALC_STOP, "APP: <WriteSymbolCalcStop> Job context",
             "APP: <WriteSymbolCalcStop> job params", busy, task);
+}
+
+void APP_StopAllPeriodicWrites() {
+  std::vector<JOB_TaskId> ids;
+  {
+    std::lock_guard<std::mutex> lock(g_started_lock);
+    ids.swap(g_started_tasks);
+  }
+  for (JOB_TaskId id : ids) JOB_StopPeriodic(id);
 }

@@ -88,3 +88,6 @@ APP_WriteTask APP_PeriodicWriteCalcStart(const SYMBOL_ID* id, const CALCULATION_
 // nothing; a stale handle is harmless.
 void APP_WriteSymbolDataStop(JOB_BUSY* busy, APP_WriteTask task);
 void APP_WriteSymbolCalcStop(JOB_BUSY* busy, APP_WriteTask task);
+// Any thread: ends every periodic write still running (leaving Run mode; a module or game
+// pad that missed its own stop leaves no write behind).
+void APP_StopAllPeriodicWrites();

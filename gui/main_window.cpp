@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "core/app_jobs.h"
+#include "core/app_engine_notify.h"
 #include "core/app_mode.h"
 #include "core/job_engine.h"
 #include "gui/cust_msgbox.h"
@@ -99,6 +100,13 @@ MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
 
   g_main_window.store(this);
   APP_SetGuiBridge(this);
+  // A failed start of sampling takes the window back to Edit mode (asked from the worker).
+  APP_SetEditModeHandler([] {
+    if (MainWindow* window = g_main_window.load()) {
+      QMetaObject::invokeMethod(window, [window] { window->SwitchMode(APP_MODE_EDIT); },
+                                Qt::QueuedConnection);
+    }
+  });
   SYS_SetMsgBoxHandler(WindowMsgBoxHandler);
   SYS_SetSystemBoxHandler(QtSystemBoxHandler);
 }
@@ -106,6 +114,7 @@ MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
 MainWindow::~MainWindow() {
   SYS_SetMsgBoxHandler(nullptr);
   SYS_SetSystemBoxHandler(nullptr);
+  APP_SetEditModeHandler(nullptr);
   APP_SetGuiBridge(nullptr);
   g_main_window.store(nullptr);
   for (auto& entry : progress_dialogs_) delete entry.second;

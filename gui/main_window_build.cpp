@@ -19,6 +19,7 @@
 #include "core/app_sampling.h"
 #include "gui/main_window.h"
 #include "gui/module_collection.h"
+#include "gui/shell_icons.h"
 #include "gui/shortcuts.h"
 
 namespace {
@@ -136,9 +137,8 @@ void MainWindow::BuildToolBar() {
   QToolBar* bar = addToolBar(QStringLiteral("Tools"));
   bar->setObjectName(QStringLiteral("ToolBar"));
   bar->setMovable(false);
-  QStyle* st = style();
 
-  mode_button_ = ToolButton(st->standardIcon(QStyle::SP_MediaPlay),
+  mode_button_ = ToolButton(SHELL_Icon(ShellIcon::kRun),
                             QStringLiteral("Switch to Run ( %1)").arg(SHORTCUT_Text(SHORTCUT::kModeSwitch)));
   mode_button_->setObjectName(QStringLiteral("ModeButton"));
   connect(mode_button_, &QToolButton::clicked, this, &MainWindow::_SlotOnAppModeSwitch);
@@ -148,54 +148,55 @@ void MainWindow::BuildToolBar() {
   connect(mode_action_, &QAction::triggered, this, &MainWindow::_SlotOnAppModeSwitch);
   addAction(mode_action_);
 
-  run_options_button_ = ToolButton(st->standardIcon(QStyle::SP_ToolBarVerticalExtensionButton),
+  run_options_button_ = ToolButton(SHELL_Icon(ShellIcon::kRunOptions),
                                    QStringLiteral("Run options"));
   run_options_menu_ = new QMenu(this);
-  attach_action_ = run_options_menu_->addAction(st->standardIcon(QStyle::SP_MediaPlay),
+  attach_action_ = run_options_menu_->addAction(SHELL_Icon(ShellIcon::kRun),
                                                 QStringLiteral("Attach to Running Program"));
-  download_action_ = run_options_menu_->addAction(st->standardIcon(QStyle::SP_ArrowDown),
+  download_action_ = run_options_menu_->addAction(SHELL_Icon(ShellIcon::kDownload),
                                                   QStringLiteral("Download && Reset Program"));
   connect(attach_action_, &QAction::triggered, this, &MainWindow::_SlotOnAttachAct);
   connect(download_action_, &QAction::triggered, this, &MainWindow::_SlotOnDownloadAct);
   connect(run_options_button_, &QToolButton::clicked, this, &MainWindow::_SlotOnRunOptions);
 
-  preview_button_ = ToolButton(st->standardIcon(QStyle::SP_FileDialogContentsView),
+  preview_button_ = ToolButton(SHELL_Icon(ShellIcon::kPreview),
                                QStringLiteral("Run Preview"));
   preview_button_->setText(QStringLiteral("Run Preview"));
   preview_button_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   preview_button_->setCheckable(true);
   connect(preview_button_, &QToolButton::clicked, this, &MainWindow::_SlotOnPreviewToggle);
 
-  zoom_in_button_ = ToolButton(st->standardIcon(QStyle::SP_ArrowUp),
+  zoom_in_button_ = ToolButton(SHELL_Icon(ShellIcon::kZoomIn),
                                QStringLiteral("Zoom in (Ctrl+Wheel)"));
-  zoom_out_button_ = ToolButton(st->standardIcon(QStyle::SP_ArrowDown),
+  zoom_out_button_ = ToolButton(SHELL_Icon(ShellIcon::kZoomOut),
                                 QStringLiteral("Zoom out (Ctrl+Wheel)"));
-  clear_button_ = ToolButton(st->standardIcon(QStyle::SP_TrashIcon),
+  clear_button_ = ToolButton(SHELL_Icon(ShellIcon::kClear),
                              QStringLiteral("Clear board and timeline"));
   connect(zoom_in_button_, &QToolButton::clicked, this, &MainWindow::_SlotOnIncreaseCellSizeAction);
   connect(zoom_out_button_, &QToolButton::clicked, this,
           &MainWindow::_SlotOnDecreaseCellSizeAction);
   connect(clear_button_, &QToolButton::clicked, this, &MainWindow::_SlotOnClearBoard);
 
-  auto* undo_button = ToolButton(st->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Undo"));
-  auto* redo_button = ToolButton(st->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Redo"));
+  // The timeline controls share the Edit menu's actions (and their enabling).
+  Action(kActUndo)->setIcon(SHELL_Icon(ShellIcon::kUndo));
+  Action(kActRedo)->setIcon(SHELL_Icon(ShellIcon::kRedo));
+  auto* undo_button = ToolButton(QIcon(), QString());
+  auto* redo_button = ToolButton(QIcon(), QString());
   undo_button->setDefaultAction(Action(kActUndo));
   redo_button->setDefaultAction(Action(kActRedo));
-  undo_button->setIcon(st->standardIcon(QStyle::SP_ArrowBack));
-  redo_button->setIcon(st->standardIcon(QStyle::SP_ArrowForward));
   layer_label_ = new QLabel(QStringLiteral("0"));
   layer_label_->setToolTip(QStringLiteral("Current layer"));
   layer_label_->setMinimumWidth(18);
   layer_label_->setAlignment(Qt::AlignCenter);
-  layer_up_button_ = ToolButton(st->standardIcon(QStyle::SP_ArrowUp),
+  layer_up_button_ = ToolButton(SHELL_Icon(ShellIcon::kLayerUp),
                                 QStringLiteral("Increase layer"));
-  layer_down_button_ = ToolButton(st->standardIcon(QStyle::SP_ArrowDown),
+  layer_down_button_ = ToolButton(SHELL_Icon(ShellIcon::kLayerDown),
                                   QStringLiteral("Decrease layer"));
   connect(layer_up_button_, &QToolButton::clicked, this, &MainWindow::_SlotOnBtnLayerUpClicked);
   connect(layer_down_button_, &QToolButton::clicked, this,
           &MainWindow::_SlotOnBtnLayerDownClicked);
 
-  input_button_ = ToolButton(st->standardIcon(QStyle::SP_ComputerIcon),
+  input_button_ = ToolButton(SHELL_Icon(ShellIcon::kInput),
                              QStringLiteral("Input Devices (%1)").arg(SHORTCUT_Text(SHORTCUT::kInputDevices)));
   input_action_ = new QAction(this);
   input_action_->setShortcut(QKeySequence(SHORTCUT::kInputDevices));

@@ -11,6 +11,7 @@
 #include "core/app_mode.h"
 #include "core/app_sampling.h"
 #include "gui/main_window.h"
+#include "gui/shell_icons.h"
 #include "gui/shortcuts.h"
 #include "platform/sys_msgbox.h"
 #include "platform/sys_time.h"
@@ -88,19 +89,17 @@ void MainWindow::ApplyModeLook(int32_t mode) {
     statusBar()->clearMessage();
   }
   for (QLabel* label : status_labels_) label->setVisible(is_edit);
-  QStyle* st = style();
   switch (mode) {
     case APP_MODE_RUN:
-      mode_button_->setIcon(st->standardIcon(QStyle::SP_MediaStop));
+      mode_button_->setIcon(SHELL_Icon(ShellIcon::kEdit));
       mode_button_->setToolTip(QStringLiteral("Switch to Edit ( %1)").arg(f5));
       break;
     case APP_MODE_PREVIEW:
-      mode_button_->setIcon(st->standardIcon(QStyle::SP_MediaStop));
+      mode_button_->setIcon(SHELL_Icon(ShellIcon::kEdit));
       mode_button_->setToolTip(QStringLiteral("Switch to Edit"));
       break;
     default:
-      mode_button_->setIcon(is_download_chosen_ ? download_action_->icon()
-                                                : st->standardIcon(QStyle::SP_MediaPlay));
+      mode_button_->setIcon(SHELL_Icon(is_download_chosen_ ? ShellIcon::kDownload : ShellIcon::kRun));
       mode_button_->setToolTip(QStringLiteral("Switch to Run ( %1)").arg(f5));
       break;
   }

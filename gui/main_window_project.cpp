@@ -5,6 +5,7 @@
 #include "core/app_jobs.h"
 #include "core/app_mode.h"
 #include "core/app_sampling.h"
+#include "core/app_write.h"
 #include "gui/main_window.h"
 #include "gui/new_project_dialog.h"
 #include "platform/sys_msgbox.h"
@@ -68,4 +69,5 @@ void MainWindow::StartRunMode() { APP_ReadStart(&read_busy_); }
 void MainWindow::StopRunMode() {
   APP_ReadStop(&read_busy_);
   WaitForJob(read_busy_);
+  APP_StopAllPeriodicWrites();
 }

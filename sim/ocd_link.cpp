@@ -43,6 +43,7 @@ class OpenOcdLink final : public SIM_Link {
   }
 
   bool IsAlive() const override { return alive_.load(std::memory_order_acquire); }
+  std::string ReportedDevice() override { return target_name_; }
 
   int Attach(const std::string& device_name, std::string& error) override {
     std::string names;
@@ -203,6 +204,7 @@ class OpenOcdLink final : public SIM_Link {
       error = "OpenOCD has no target: " + error;
       return false;
     }
+    target_name_ = name;
     if (!Eval("[target current] curstate", kCallTimeoutMs, state, error)) return false;
     if (state == "unknown" || state.empty()) {
       error = "OpenOCD has not examined its target " + name + " (is the board powered and connected?)";
@@ -237,6 +239,7 @@ class OpenOcdLink final : public SIM_Link {
   SIM_TclClient client_;
   std::atomic<bool> alive_{true};
   std::string last_error_;
+  std::string target_name_;  // OpenOCD's current target, as last checked
   uint32_t max_freq_hz_ = 1;
   SIM_OcdSampler sampler_;
 };

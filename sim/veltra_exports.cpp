@@ -25,6 +25,9 @@ constexpr size_t kMaxElfBytes = 64u << 20;
 
 struct Library {
   std::mutex mu;
+  // Device record of OpenOCD's target: the entry after the catalogue while connected through
+  // OpenOCD. The record's text points here, valid while the library is loaded.
+  char openocd_device[128] = {};
   SIM_Session session;
   SIM_Board local_board; // the board behind the USB probe
   std::string open_error;
@@ -147,9 +150,38 @@ int VELTRAARM_ExecCommand(const char* cmd, char* err, int err_size) {
   return r;
 }
 
+namespace {
+
+// Index of OpenOCD's target in the device list (after the catalogue), -1 when not connected
+// through OpenOCD. Called with the library lock held.
+int OpenOcdDeviceIndex(Library& lib) {
+  SIM_Session& s = lib.session;
+  if (!s.use_openocd || !LinkOk(s)) return -1;
+  const std::string name = s.link->ReportedDevice();
+  if (name.empty()) return -1;
+  std::snprintf(lib.openocd_device, sizeof lib.openocd_device, "%s", name.c_str());
+  return int(SIM_Devices().size());
+}
+
+void FillOpenOcdDeviceInfo(const Library& lib, VELTRA_DEVICE_INFO& info) {
+  const uint32_t size = info.size;
+  VELTRA_DEVICE_INFO full{};
+  full.name = lib.openocd_device;
+  full.manufacturer = "OpenOCD target";
+  std::memcpy(&info, &full, std::min<size_t>(size, sizeof full));
+  info.size = size;
+}
+
+}  // namespace
+
 int VELTRAARM_DEVICE_SelectDialog(void* /*owner*/, uint32_t /*flags*/, VELTRA_DEVICE_INFO* info) {
   Library& lib = Lib();
   std::lock_guard<std::mutex> lock(lib.mu);
+  // Through OpenOCD there is nothing to choose: the device is the target OpenOCD drives.
+  if (const int index = OpenOcdDeviceIndex(lib); index >= 0) {
+    if (info && info->size >= offsetof(VELTRA_DEVICE_INFO, name) + sizeof(info->name)) FillOpenOcdDeviceInfo(lib, *info);
+    return index;
+  }
   const int answer = lib.session.controls.dialog_answer;
   if (answer < 0 || size_t(answer) >= SIM_Devices().size()) return -1;
   if (info && info->size >= VELTRA_DEVICE_INFO_SIZE) SIM_FillDeviceInfo(SIM_Devices()[size_t(answer)], *info);
@@ -158,7 +190,15 @@ int VELTRAARM_DEVICE_SelectDialog(void* /*owner*/, uint32_t /*flags*/, VELTRA_DE
 
 int VELTRAARM_DEVICE_GetInfo(int index, VELTRA_DEVICE_INFO* info) {
   const auto devices = SIM_Devices();
-  if (index == -1) return int(devices.size());
+  if (index == -1 || size_t(index) == devices.size()) {
+    Library& lib = Lib();
+    std::lock_guard<std::mutex> lock(lib.mu);
+    const int openocd = OpenOcdDeviceIndex(lib);
+    if (index == -1) return openocd >= 0 ? openocd + 1 : int(devices.size());
+    if (openocd < 0 || !info || info->size < offsetof(VELTRA_DEVICE_INFO, name) + sizeof(info->name)) return -1;
+    FillOpenOcdDeviceInfo(lib, *info);
+    return 0;
+  }
   if (index < 0 || size_t(index) >= devices.size() || !info) return -1;
   const uint32_t size = info->size;
   if (size < offsetof(VELTRA_DEVICE_INFO, name) + sizeof(info->name)) return -1;

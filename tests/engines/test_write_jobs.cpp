@@ -139,6 +139,22 @@ TEST_F(WriteJobTest, PeriodicOperationUntilStopped) {
   EXPECT_EQ(busy.load(), 0);
 }
 
+// Leaving Run mode ends every periodic write, whoever started it.
+TEST_F(WriteJobTest, StopAllPeriodicWrites) {
+  Connect();
+  ACTIVE_SYMBOL* s = Add(MakeSymbol("ramp", 0x300, TYPEID_U32));
+  ASSERT_EQ(WriteByJob(Request(*s, APP_WRITE_SET, 0)), 0);
+  const APP_WRITE_REQUEST add = Request(*s, APP_WRITE_ADD, 1);
+  ASSERT_NE(APP_PeriodicWriteOperation(&add, 2), 0u);
+  const APP_WriteTask second = APP_PeriodicWriteOperation(&add, 3);
+  ASSERT_TRUE(WaitFor([] { return FakeProbe::Get().Writes().size() >= 4; }));
+  APP_StopAllPeriodicWrites();
+  JOB_BUSY busy{0};
+  APP_WriteSymbolDataStop(&busy, second);  // a job after the stops: they have been served
+  ASSERT_TRUE(WaitIdle(busy));
+  ExpectNoMoreWrites();
+}
+
 // Tasks end by themselves when their symbol leaves the list, or when their calculation fails
 // (1000 / divisor, a virtual symbol that becomes 0); a later stop of the stale handle is harmless.
 TEST_F(WriteJobTest, PeriodicTasksThatEndThemselves) {

@@ -14,6 +14,13 @@ inline void EnsureApplication() {
   if (QApplication::instance() == nullptr) new QApplication(argc, argv);
 }
 
+// Closing the main window ends the application's event loops (QCoreApplication::exit), and
+// every later exec() would return at once. Running exec() briefly clears that state.
+inline void ClearQuitState() {
+  QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+  QCoreApplication::exec();
+}
+
 // Calls `action` with the modal dialog of type T once it is open (polling the event loop
 // while `context` lives).
 template <class T>

@@ -138,6 +138,7 @@ TEST_F(GuiTest, StartAndCloseHandShake) {
   }
   EXPECT_TRUE(window.isEnabled());
   EXPECT_TRUE(window.close());
+  ClearQuitState();
   EXPECT_TRUE(JOB_IsStopped());
   EXPECT_EQ(JOB_Reset(), 0);
 }

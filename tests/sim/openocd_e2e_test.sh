@@ -54,6 +54,11 @@ done
 wait_for "$work/openocd.log" "Cortex-M7 r1p0 processor detected" 100 || fail "openocd did not detect the core"
 ocd="127.0.0.1:$tcl_port"
 
+# The device is the target OpenOCD drives; the rate is the one measured.
+out=$(timeout 30 "$cli" connect --openocd "$ocd" 2>"$work/connect.log") || fail "connect exited $?"
+echo "$out" | grep -qx "device=vistro.cpu" || fail "connect printed: $out"
+echo "$out" | grep -qE "^hss.max_hz=[1-9][0-9]*$" || fail "connect printed: $out"
+
 # Live counters: the millisecond tick moves between the first and the last record.
 timeout 30 "$cli" sample "$elf" --symbol g_tick_ms --symbol g_counter_u16 --period-us 2000 --duration-ms 600 \
   --openocd "$ocd" >"$work/sample.csv" 2>"$work/sample.log" || fail "sample exited $?"

@@ -3,6 +3,7 @@
 // exports (connect, memory, run control, programming, emulated High-Speed Sampling).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -96,8 +97,8 @@ TEST(OpenOcdSampling, BlocksAreGroupedIntoWordAlignedRanges) {
        {{0x20000103, 1, 0, 0}, {0x20000000, 2, 0, 0}, {0x20000101, 2, 0, 0}},
        {{0x20000000, 1}, {0x20000100, 1}},
        {7, 0, 5}},
-      {"a small gap is read through", {{0x20000000, 4, 0, 0}, {0x20000014, 4, 0, 0}}, {{0x20000000, 6}}, {0, 20}},
-      {"a larger gap is not", {{0x20000000, 4, 0, 0}, {0x20000018, 4, 0, 0}}, {{0x20000000, 1}, {0x20000018, 1}}, {0, 4}},
+      {"a small gap is read through", {{0x20000000, 4, 0, 0}, {0x20000044, 4, 0, 0}}, {{0x20000000, 18}}, {0, 68}},
+      {"a larger gap is not", {{0x20000000, 4, 0, 0}, {0x20000048, 4, 0, 0}}, {{0x20000000, 1}, {0x20000048, 1}}, {0, 4}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -162,6 +163,19 @@ TEST_F(OpenOcdLibrary, ConnectsReadsWritesRunsAndPrograms) {
   EXPECT_EQ(api_->VELTRAARM_IsHalted(), 1);
   api_->VELTRA_Go();
   EXPECT_EQ(api_->VELTRA_IsHalted(), 0);
+
+  // The device dialog offers OpenOCD's target, and naming it selects it in OpenOCD.
+  const int index = api_->VELTRAARM_DEVICE_SelectDialog(nullptr, 0, nullptr);
+  EXPECT_EQ(api_->VELTRAARM_DEVICE_GetInfo(-1, nullptr), index + 1);
+  VELTRA_DEVICE_INFO info{};
+  info.size = VELTRA_DEVICE_INFO_SIZE;
+  ASSERT_EQ(api_->VELTRAARM_DEVICE_GetInfo(index, &info), 0);
+  EXPECT_STREQ(info.name, "fake.cpu");
+  fake_.ClearLog();
+  EXPECT_EQ(Exec("device = fake.cpu"), "");
+  ASSERT_EQ(api_->VELTRAARM_Connect(), 0);
+  const std::vector<std::string> connect_log = fake_.Log();
+  EXPECT_NE(std::find(connect_log.begin(), connect_log.end(), "targets fake.cpu"), connect_log.end());
 
   fake_.ClearLog();
   ASSERT_EQ(api_->VELTRA_DownloadFile(DemoElfPath().c_str(), 0), 0);
