@@ -37,13 +37,7 @@ CheckBoxDialog::CheckBoxDialog(ToolModule* module, const MODULE_SETTINGS& initia
   force_text->setWordWrap(true);
   form->addRow(force_);
   form->addRow(force_text);
-  font_.Build(box, form, p->Font);
-  auto* colors = new QHBoxLayout;
-  text_color_ = new ColorButton(QStringLiteral("Text"), p->ColorTextRGBA, box);
-  background_ = new ColorButton(QStringLiteral("Background"), p->ColorBackgroundRGBA, box);
-  colors->addWidget(text_color_);
-  colors->addWidget(background_);
-  form->addRow(QStringLiteral("Colors"), colors);
+  style_.Build(box, form, p->Font, p->ColorTextRGBA, p->ColorBackgroundRGBA, [this] { SettingsEdited(); });
   TypeLayout()->addWidget(box);
   auto edited = [this] { SettingsEdited(); };
   connect(symbol_, &SymbolField::_SignalEdited, this, edited);
@@ -52,10 +46,6 @@ CheckBoxDialog::CheckBoxDialog(ToolModule* module, const MODULE_SETTINGS& initia
   connect(unchecked_value_, &QDoubleSpinBox::valueChanged, this, edited);
   connect(by_default_, &QCheckBox::toggled, this, edited);
   connect(force_, &QCheckBox::toggled, this, edited);
-  connect(font_.size, &QSpinBox::valueChanged, this, edited);
-  connect(font_.fixed, &QCheckBox::toggled, this, edited);
-  connect(text_color_, &ColorButton::_SignalEdited, this, edited);
-  connect(background_, &ColorButton::_SignalEdited, this, edited);
 }
 
 void CheckBoxDialog::WriteTypeSettings(MODULE_SETTINGS& settings) const {
@@ -67,7 +57,7 @@ void CheckBoxDialog::WriteTypeSettings(MODULE_SETTINGS& settings) const {
   p->UncheckedValue = unchecked_value_->value();
   p->CheckedByDefault = by_default_->isChecked() ? 1 : 0;
   p->ForceValue = force_->isChecked() ? 1 : 0;
-  p->Font = font_.Value();
-  p->ColorTextRGBA = text_color_->Rgba();
-  p->ColorBackgroundRGBA = background_->Rgba();
+  p->Font = style_.Font();
+  p->ColorTextRGBA = style_.text->Rgba();
+  p->ColorBackgroundRGBA = style_.background->Rgba();
 }

@@ -23,7 +23,5 @@ class CheckBoxDialog : public ToolModuleDialog {
   QDoubleSpinBox* unchecked_value_ = nullptr;
   QCheckBox* by_default_ = nullptr;
   QCheckBox* force_ = nullptr;
-  FontFields font_;
-  ColorButton* text_color_ = nullptr;
-  ColorButton* background_ = nullptr;
+  TextStyleFields style_;
 };

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <climits>
+#include <cmath>
 
 #include "platform/sys_msgbox.h"
 
@@ -58,6 +59,12 @@ void GaugeDialogFields::Build(QWidget* parent, QVBoxLayout* layout, QFormLayout*
     QObject::connect(b, &ColorButton::_SignalEdited, parent, edited);
   }
   QObject::connect(blur, &QCheckBox::toggled, parent, edited);
+}
+
+double GaugeDialogFields::Border(int i) const {
+  const double shown = border[i]->value();
+  const double step = std::pow(10.0, -border[i]->decimals());
+  return std::abs(shown - loaded_borders[i]) < step / 2 ? loaded_borders[i] : shown;
 }
 
 bool GaugeDialogFields::Validate() const {

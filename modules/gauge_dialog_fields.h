@@ -24,7 +24,10 @@ struct GaugeDialogFields {
     min->setValue(p.MinValue);
     max->setValue(p.MaxValue);
     for (int i = 0; i < 3; ++i) zone[i]->SetRgba(p.Indicators.Colors[i]);
-    for (int i = 0; i < 2; ++i) border[i]->setValue(p.Indicators.Borders[i]);
+    for (int i = 0; i < 2; ++i) {
+      loaded_borders[i] = p.Indicators.Borders[i];
+      border[i]->setValue(loaded_borders[i]);
+    }
     background->SetRgba(p.ColorBackgroundRGBA);
     pen->SetRgba(p.ColorPenRGBA);
     blur->setChecked(p.Blur != 0);
@@ -35,11 +38,13 @@ struct GaugeDialogFields {
     p.MinValue = min->value();
     p.MaxValue = max->value();
     for (int i = 0; i < 3; ++i) p.Indicators.Colors[i] = zone[i]->Rgba();
-    for (int i = 0; i < 2; ++i) p.Indicators.Borders[i] = border[i]->value();
+    for (int i = 0; i < 2; ++i) p.Indicators.Borders[i] = Border(i);
     p.ColorBackgroundRGBA = background->Rgba();
     p.ColorPenRGBA = pen->Rgba();
     p.Blur = blur->isChecked() ? 1 : 0;
   }
+  // The border as shown, or as loaded while the shown value is that one rounded (1/3 stays 1/3).
+  double Border(int i) const;
   // Refuses a maximum that is not above the minimum with "Invalid Range!".
   bool Validate() const;
 
@@ -51,4 +56,5 @@ struct GaugeDialogFields {
   ColorButton* background = nullptr;
   ColorButton* pen = nullptr;
   QCheckBox* blur = nullptr;
+  double loaded_borders[2] = {};
 };

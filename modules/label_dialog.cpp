@@ -17,21 +17,11 @@ LabelDialog::LabelDialog(ToolModule* module, const MODULE_SETTINGS& initial, QWi
   form->addRow(QStringLiteral("Text:"), text_);
   alignment_ = NewAlignmentChoice(box, static_cast<uint32_t>(p->Alignment));
   form->addRow(QStringLiteral("Alignment:"), alignment_);
-  font_.Build(box, form, p->Font);
-  auto* colors = new QHBoxLayout;
-  text_color_ = new ColorButton(QStringLiteral("Text"), p->ColorTextRGBA, box);
-  background_ = new ColorButton(QStringLiteral("Background"), p->ColorBackgroundRGBA, box);
-  colors->addWidget(text_color_);
-  colors->addWidget(background_);
-  form->addRow(QStringLiteral("Colors"), colors);
+  style_.Build(box, form, p->Font, p->ColorTextRGBA, p->ColorBackgroundRGBA, [this] { SettingsEdited(); });
   TypeLayout()->addWidget(box);
   auto edited = [this] { SettingsEdited(); };
   connect(text_, &QLineEdit::textEdited, this, edited);
   connect(alignment_, &QComboBox::currentIndexChanged, this, edited);
-  connect(font_.size, &QSpinBox::valueChanged, this, edited);
-  connect(font_.fixed, &QCheckBox::toggled, this, edited);
-  connect(text_color_, &ColorButton::_SignalEdited, this, edited);
-  connect(background_, &ColorButton::_SignalEdited, this, edited);
 }
 
 void LabelDialog::WriteTypeSettings(MODULE_SETTINGS& settings) const {
@@ -39,7 +29,7 @@ void LabelDialog::WriteTypeSettings(MODULE_SETTINGS& settings) const {
   if (p == nullptr) return;
   p->Text = text_->text().left(static_cast<int>(MODULE_MAX_TEXT_CHARS)).toStdString();
   p->Alignment = static_cast<int32_t>(ChosenAlignment(alignment_));
-  p->Font = font_.Value();
-  p->ColorTextRGBA = text_color_->Rgba();
-  p->ColorBackgroundRGBA = background_->Rgba();
+  p->Font = style_.Font();
+  p->ColorTextRGBA = style_.text->Rgba();
+  p->ColorBackgroundRGBA = style_.background->Rgba();
 }

@@ -17,7 +17,5 @@ class LabelDialog : public ToolModuleDialog {
  private:
   QLineEdit* text_ = nullptr;
   QComboBox* alignment_ = nullptr;
-  FontFields font_;
-  ColorButton* text_color_ = nullptr;
-  ColorButton* background_ = nullptr;
+  TextStyleFields style_;
 };

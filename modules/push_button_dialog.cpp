@@ -18,7 +18,6 @@ PushButtonDialog::PushButtonDialog(ToolModule* module, const MODULE_SETTINGS& in
   form->addRow(QStringLiteral("Text:"), text_);
   alignment_ = NewAlignmentChoice(box, p->Alignment);
   form->addRow(QStringLiteral("Alignment:"), alignment_);
-  font_.Build(box, form, p->Font);
   repeat_ = new QCheckBox(QStringLiteral("Repeat on hold after"), box);
   repeat_->setChecked(p->HoldRepeat != 0);
   interval_ = new QLineEdit(box);
@@ -29,12 +28,7 @@ PushButtonDialog::PushButtonDialog(ToolModule* module, const MODULE_SETTINGS& in
   repeat_row->addWidget(interval_);
   repeat_row->addWidget(new QLabel(QStringLiteral("ms"), box));
   form->addRow(repeat_row);
-  auto* colors = new QHBoxLayout;
-  text_color_ = new ColorButton(QStringLiteral("Text"), p->ColorText, box);
-  background_ = new ColorButton(QStringLiteral("Background"), p->ColorBackground, box);
-  colors->addWidget(text_color_);
-  colors->addWidget(background_);
-  form->addRow(QStringLiteral("Colors"), colors);
+  style_.Build(box, form, p->Font, p->ColorText, p->ColorBackground, [this] { SettingsEdited(); });
   TypeLayout()->addWidget(box);
 
   auto* press_box = new QGroupBox(QStringLiteral("On press"), this);
@@ -51,12 +45,8 @@ PushButtonDialog::PushButtonDialog(ToolModule* module, const MODULE_SETTINGS& in
   auto edited = [this] { SettingsEdited(); };
   connect(text_, &QLineEdit::textEdited, this, edited);
   connect(alignment_, &QComboBox::currentIndexChanged, this, edited);
-  connect(font_.size, &QSpinBox::valueChanged, this, edited);
-  connect(font_.fixed, &QCheckBox::toggled, this, edited);
   connect(repeat_, &QCheckBox::toggled, this, edited);
   connect(interval_, &QLineEdit::editingFinished, this, edited);
-  connect(text_color_, &ColorButton::_SignalEdited, this, edited);
-  connect(background_, &ColorButton::_SignalEdited, this, edited);
   connect(press_, &WriteOperationList::_SignalEdited, this, edited);
   connect(release_, &WriteOperationList::_SignalEdited, this, edited);
 }
@@ -66,11 +56,11 @@ void PushButtonDialog::WriteTypeSettings(MODULE_SETTINGS& settings) const {
   if (p == nullptr) return;
   p->Text = text_->text().left(static_cast<int>(MODULE_MAX_TEXT_CHARS)).toStdString();
   p->Alignment = ChosenAlignment(alignment_);
-  p->Font = font_.Value();
+  p->Font = style_.Font();
   p->HoldRepeat = repeat_->isChecked() ? 1 : 0;
   p->IntervalMS = std::max(1, interval_->text().trimmed().toInt());  // 0 ms would spin the worker
-  p->ColorText = text_color_->Rgba();
-  p->ColorBackground = background_->Rgba();
+  p->ColorText = style_.text->Rgba();
+  p->ColorBackground = style_.background->Rgba();
   p->Press = press_->Operations();
   p->Release = release_->Operations();
 }

@@ -20,11 +20,9 @@ class PushButtonDialog : public ToolModuleDialog {
  private:
   QLineEdit* text_ = nullptr;
   QComboBox* alignment_ = nullptr;
-  FontFields font_;
+  TextStyleFields style_;
   QCheckBox* repeat_ = nullptr;
   QLineEdit* interval_ = nullptr;
-  ColorButton* text_color_ = nullptr;
-  ColorButton* background_ = nullptr;
   WriteOperationList* press_ = nullptr;
   WriteOperationList* release_ = nullptr;
 };

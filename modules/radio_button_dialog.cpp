@@ -27,13 +27,7 @@ RadioButtonDialog::RadioButtonDialog(ToolModule* module, const MODULE_SETTINGS& 
   auto* form = new QFormLayout;
   default_ = new QComboBox(box);
   form->addRow(QStringLiteral("Checked by default:"), default_);
-  font_.Build(box, form, p->Font);
-  auto* colors = new QHBoxLayout;
-  text_color_ = new ColorButton(QStringLiteral("Text"), p->ColorTextRGBA, box);
-  background_ = new ColorButton(QStringLiteral("Background"), p->ColorBackgroundRGBA, box);
-  colors->addWidget(text_color_);
-  colors->addWidget(background_);
-  form->addRow(QStringLiteral("Colors"), colors);
+  style_.Build(box, form, p->Font, p->ColorTextRGBA, p->ColorBackgroundRGBA, [this] { SettingsEdited(); });
   column->addLayout(form);
   TypeLayout()->addWidget(box);
   Rebuild(p->Buttons, p->DefaultIndex);
@@ -45,10 +39,6 @@ RadioButtonDialog::RadioButtonDialog(ToolModule* module, const MODULE_SETTINGS& 
     });
   });
   connect(default_, &QComboBox::currentIndexChanged, this, edited);
-  connect(font_.size, &QSpinBox::valueChanged, this, edited);
-  connect(font_.fixed, &QCheckBox::toggled, this, edited);
-  connect(text_color_, &ColorButton::_SignalEdited, this, edited);
-  connect(background_, &ColorButton::_SignalEdited, this, edited);
 }
 
 std::vector<RADIO_BUTTON_ENTRY> RadioButtonDialog::Entries() const {
@@ -131,7 +121,7 @@ void RadioButtonDialog::WriteTypeSettings(MODULE_SETTINGS& settings) const {
   if (p == nullptr) return;
   p->Buttons = Entries();
   p->DefaultIndex = std::max(0, default_->currentIndex());
-  p->Font = font_.Value();
-  p->ColorTextRGBA = text_color_->Rgba();
-  p->ColorBackgroundRGBA = background_->Rgba();
+  p->Font = style_.Font();
+  p->ColorTextRGBA = style_.text->Rgba();
+  p->ColorBackgroundRGBA = style_.background->Rgba();
 }

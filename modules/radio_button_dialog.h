@@ -38,7 +38,5 @@ class RadioButtonDialog : public ToolModuleDialog {
   QComboBox* default_ = nullptr;
   QPushButton* add_ = nullptr;
   QLabel* counter_ = nullptr;
-  FontFields font_;
-  ColorButton* text_color_ = nullptr;
-  ColorButton* background_ = nullptr;
+  TextStyleFields style_;
 };

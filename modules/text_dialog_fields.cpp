@@ -27,7 +27,8 @@ QComboBox* NewAlignmentChoice(QWidget* parent, uint32_t alignment) {
 
 uint32_t ChosenAlignment(const QComboBox* choice) { return choice->currentData().toUInt(); }
 
-void FontFields::Build(QWidget* parent, QFormLayout* form, const FONT_OPTION& font) {
+void TextStyleFields::Build(QWidget* parent, QFormLayout* form, const FONT_OPTION& font, uint32_t text_rgba,
+                            uint32_t background_rgba, const std::function<void()>& edited) {
   size = new QSpinBox(parent);
   size->setRange(1, 500);
   size->setValue(font.FixPointSize);
@@ -37,9 +38,19 @@ void FontFields::Build(QWidget* parent, QFormLayout* form, const FONT_OPTION& fo
   row->addWidget(size);
   row->addWidget(fixed);
   form->addRow(QStringLiteral("Pointsize:"), row);
+  text = new ColorButton(QStringLiteral("Text"), text_rgba, parent);
+  background = new ColorButton(QStringLiteral("Background"), background_rgba, parent);
+  auto* colors = new QHBoxLayout;
+  colors->addWidget(text);
+  colors->addWidget(background);
+  form->addRow(QStringLiteral("Colors"), colors);
+  QObject::connect(size, &QSpinBox::valueChanged, parent, edited);
+  QObject::connect(fixed, &QCheckBox::toggled, parent, edited);
+  QObject::connect(text, &ColorButton::_SignalEdited, parent, edited);
+  QObject::connect(background, &ColorButton::_SignalEdited, parent, edited);
 }
 
-FONT_OPTION FontFields::Value() const {
+FONT_OPTION TextStyleFields::Font() const {
   FONT_OPTION f;
   f.FixPointSize = size->value();
   f.UseFixPointSize = fixed->isChecked() ? 1 : 0;

@@ -6,6 +6,9 @@
 #include <QComboBox>
 #include <QSpinBox>
 
+#include <functional>
+
+#include "modules/module_dialog_fields.h"
 #include "modules/records/module_settings.h"
 
 class QFormLayout;
@@ -14,10 +17,14 @@ class QFormLayout;
 QComboBox* NewAlignmentChoice(QWidget* parent, uint32_t alignment);
 uint32_t ChosenAlignment(const QComboBox* choice);
 
-// "Pointsize:" with "Use fix pointsize".
-struct FontFields {
-  void Build(QWidget* parent, QFormLayout* form, const FONT_OPTION& font);
-  FONT_OPTION Value() const;
+// "Pointsize:" with "Use fix pointsize", and the "Text" and "Background" colours under
+// "Colors". `edited` runs after every change.
+struct TextStyleFields {
+  void Build(QWidget* parent, QFormLayout* form, const FONT_OPTION& font, uint32_t text_rgba,
+             uint32_t background_rgba, const std::function<void()>& edited);
+  FONT_OPTION Font() const;
   QSpinBox* size = nullptr;
   QCheckBox* fixed = nullptr;
+  ColorButton* text = nullptr;
+  ColorButton* background = nullptr;
 };
