@@ -51,7 +51,11 @@ int32_t OpenAtStart(const char* path) {
   if (APP_LoadProject(path) < 0) return -1;
   PROJECT_CONFIG config;
   APP_GetConfiguration(config);
-  if (config.ElfFile[0] != '\0' && SYS_FileExists(config.ElfFile)) APP_ParseElf(config.ElfFile, false);
+  if (config.ElfFile[0] != '\0' && SYS_FileExists(config.ElfFile)) {
+    APP_ParseElf(config.ElfFile, false);
+    // The parse switched the window's screen updates off; no job completion turns them on here.
+    APP_SetScreenUpdates(true);
+  }
   return 0;
 }
 
