@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/job_engine.h"
+#include "core/lifecycle/app_lifecycle.h"
 #include "gui/main_window.h"
 #include "persist/shipped_project.h"
 
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
                      [&window] { QTimer::singleShot(0, &window, [&window] { window.close(); }); });
   }
   window.show();
+  // The full start-up, exit and project jobs, before the window queues Init.
+  APP_RegisterProjectJobs();
   if (window.Start() != 0) return 1;
   const int code = QApplication::exec();
   // Normally the close hand-shake has ended the worker; if the loop ended another way, end
