@@ -4,6 +4,7 @@
 // --quit-after-init closes the window as soon as the Init job has finished (smoke tests).
 // "-openprj" naming a project shipped with an installed Vistro opens the user's copy of it.
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,9 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Lets desktops match the window to the installed desktop entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("vistro"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vistro")));
   bool quit_after_init = false;
   for (int i = 1; i < argc; ++i) {
     if (strcmp(argv[i], "--quit-after-init") == 0) quit_after_init = true;
