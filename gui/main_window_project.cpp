@@ -199,9 +199,15 @@ bool MainWindow::PrepareRunMode() {
   return run_allowed_ != 0;
 }
 
-void MainWindow::StartRunMode() { APP_ReadStart(&read_busy_); }
+// Waited for: a stop that came before the start had run would find no read task to end, and
+// sampling would go on in Edit mode.
+void MainWindow::StartRunMode() {
+  APP_ReadStart(&read_busy_);
+  WaitForJob(read_busy_);
+}
 
 void MainWindow::StopRunMode() {
+  WaitForJob(read_busy_);
   APP_ReadStop(&read_busy_);
   WaitForJob(read_busy_);
   APP_StopAllPeriodicWrites();

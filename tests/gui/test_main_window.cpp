@@ -34,7 +34,7 @@ class MainWindowTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_EQ(JOB_Reset(), 0);
-    window_ = std::make_unique<MainWindow>(0, nullptr);
+    window_ = std::make_unique<MainWindow>(int(args_.size()) - 1, args_.data());
     OnNextModal<StartDialog>(window_.get(), [this](StartDialog* d) {
       if (start_choice_ == StartDialog::kNewProject) {
         for (QPushButton* b : d->findChildren<QPushButton*>()) {
@@ -79,6 +79,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   int start_choice_ = StartDialog::kNone;
+  std::vector<char*> args_{nullptr};  // the command line the window gets (null-terminated)
   std::unique_ptr<MainWindow> window_;
 };
 
@@ -99,6 +100,28 @@ class NewProjectFlow : public MainWindowTest {
     MainWindowTest::SetUp();
   }
 };
+
+// What scripts/run.sh starts: the demo project, opened at start-up, enters Run mode on the
+// simulated target with the window showing (screen updates back on after the parse).
+class DemoAtStartUp : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    args_ = {program_, open_, nullptr};
+    MainWindowTest::SetUp();
+  }
+  char program_[8] = "vistro";
+  char open_[300] = "-openprj" VISTRO_SOURCE_DIR "/firmware/demo/demo.vistro";
+};
+
+TEST_F(DemoAtStartUp, OpensInRunModeAndF5SwitchesToEdit) {
+  ASSERT_TRUE(WaitUntil([] { return APP_GetAppMode() == APP_MODE_RUN; }));
+  EXPECT_TRUE(window_->updatesEnabled());
+  EXPECT_TRUE(window_->ProjectLabel()->text().endsWith("demo.vistro"));
+  EXPECT_FALSE(window_->CollectionDock()->isVisible());
+  Type(Qt::Key_F5);
+  EXPECT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
+  EXPECT_TRUE(window_->Action(MainWindow::kActSaveProject)->isEnabled());
+}
 
 const ACTIVE_SYMBOL* FindInTree(const ACTIVE_SYMBOL* node, const char* name) {
   for (; node != nullptr; node = node->pNextSibling) {
