@@ -1,5 +1,6 @@
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "core/app_active_list.h"
 #include "core/app_bridge.h"
@@ -14,6 +15,7 @@
 #include "persist/project/project_content.h"
 #include "persist/project/project_file.h"
 #include "persist/settings_file.h"
+#include "persist/shipped_project.h"
 #include "platform/sys_file.h"
 #include "platform/sys_msgbox.h"
 #include "platform/sys_text.h"
@@ -51,7 +53,11 @@ int32_t OpenAtStart(const char* path) {
   if (APP_LoadProject(path) < 0) return -1;
   PROJECT_CONFIG config;
   APP_GetConfiguration(config);
-  if (config.ElfFile[0] != '\0' && SYS_FileExists(config.ElfFile)) APP_ParseElf(config.ElfFile, false);
+  if (config.ElfFile[0] != '\0' && SYS_FileExists(config.ElfFile)) {
+    APP_ParseElf(config.ElfFile, false);
+    // The parse switched the window's screen updates off; no job completion turns them on here.
+    APP_SetScreenUpdates(true);
+  }
   return 0;
 }
 
@@ -223,6 +229,14 @@ int32_t APP_NewProject() {
 
 int32_t APP_LoadProject(const char* path) {
   if (APP_IsProjectOpen() && APP_CloseProject() < 0) return -1;
+  // A project shipped with the installation (the demo) is read-only: the user's copy opens.
+  std::string own_path;
+  std::string copy_error;
+  if (!APP_ProjectPathToOpen(path != nullptr ? path : "", APP_ShippedProjectFolder(),
+                             APP_ProjectCopyFolder(), own_path, copy_error)) {
+    SYS_ErrorBox(copy_error.c_str());  // the shipped file opens; saving it will say why not
+  }
+  path = own_path.c_str();
   APP_ClearProjectStore();
   PROJECT_ClearContent();
   APP_SetProjectPath(path);
