@@ -45,7 +45,8 @@ class SIM_OcdSampler {
   // Runs one Tcl command through the owner's client: true with the result, false with a reason.
   using EvalFn = std::function<bool(const std::string& command, std::string& result, std::string& error)>;
   static constexpr size_t kQueueBytes = 16u << 20;  // oldest records are dropped beyond this
-  static constexpr uint32_t kMaxGapBytes = 16;
+  // Another read costs a probe round trip, a few more words in one read almost nothing.
+  static constexpr uint32_t kMaxGapBytes = 64;
 
   explicit SIM_OcdSampler(EvalFn eval) : eval_(std::move(eval)) {}
   ~SIM_OcdSampler() { Stop(); }

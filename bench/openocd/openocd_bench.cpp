@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -65,7 +66,8 @@ bool WaitForText(const std::string& file, const std::string& text, std::string& 
 class Bench {
  public:
   Bench() {
-    const std::string dir = "/tmp/vistro-openocd-bench-" + std::to_string(::getpid());
+    dir_ = "/tmp/vistro-openocd-bench-" + std::to_string(::getpid());
+    const std::string& dir = dir_;
     ::mkdir(dir.c_str(), 0755);
     ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
     sim_ = Spawn({std::string(VISTRO_BINARY_DIR) + "/bin/vistro-simtarget", "--remote-bitbang", "127.0.0.1:0",
@@ -97,6 +99,8 @@ class Bench {
     client_.reset();
     Stop(ocd_);
     Stop(sim_);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
   }
   SIM_TclClient* client() { return client_.get(); }
   const std::string& error() const { return error_; }
@@ -108,6 +112,7 @@ class Bench {
     ::waitpid(pid, nullptr, 0);
     pid = -1;
   }
+  std::string dir_;  // logs and the simulated board's flash image
   pid_t sim_ = -1, ocd_ = -1;
   std::unique_ptr<SIM_TclClient> client_;
   std::string error_;

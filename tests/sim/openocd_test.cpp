@@ -97,8 +97,8 @@ TEST(OpenOcdSampling, BlocksAreGroupedIntoWordAlignedRanges) {
        {{0x20000103, 1, 0, 0}, {0x20000000, 2, 0, 0}, {0x20000101, 2, 0, 0}},
        {{0x20000000, 1}, {0x20000100, 1}},
        {7, 0, 5}},
-      {"a small gap is read through", {{0x20000000, 4, 0, 0}, {0x20000014, 4, 0, 0}}, {{0x20000000, 6}}, {0, 20}},
-      {"a larger gap is not", {{0x20000000, 4, 0, 0}, {0x20000018, 4, 0, 0}}, {{0x20000000, 1}, {0x20000018, 1}}, {0, 4}},
+      {"a small gap is read through", {{0x20000000, 4, 0, 0}, {0x20000044, 4, 0, 0}}, {{0x20000000, 18}}, {0, 68}},
+      {"a larger gap is not", {{0x20000000, 4, 0, 0}, {0x20000048, 4, 0, 0}}, {{0x20000000, 1}, {0x20000048, 1}}, {0, 4}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
