@@ -73,6 +73,7 @@ ToolModuleBoard::ToolModuleBoard(QWidget* parent) : QScrollArea(parent), timelin
 
 ToolModuleBoard::~ToolModuleBoard() {
   timeline_.SetTarget(nullptr);
+  batching_ = true;
   // Destroy the modules while the board is still whole (their destructors call back).
   while (!modules_.empty()) DestroyModule(modules_.begin()->second.module.get());
 }
@@ -176,7 +177,7 @@ void ToolModuleBoard::DestroyModule(ToolModule* module) {
   ids_.erase(it);
   ForgetModule(module);
   owned.reset();  // ~ToolModule calls ForgetModule again: nothing left to forget
-  UpdateExtent();
+  if (!batching_) UpdateExtent();
 }
 
 void ToolModuleBoard::ForgetModule(ToolModule* module) {
@@ -278,7 +279,13 @@ void ToolModuleBoard::RemoveModules(const std::vector<ToolModule*>& modules) {
 
 void ToolModuleBoard::LoadModules(const std::vector<MODULE_SETTINGS>& records) {
   ClearBoard(false);
+  // One extent and one restack for the whole load instead of one per module.
+  batching_ = true;
   for (const MODULE_SETTINGS& record : records) CreateModuleFromSettings(record, false, false);
+  batching_ = false;
+  UpdateExtent();
+  RestackAll();
+  RefreshOverlay();
   timeline_.Clear();
 }
 
@@ -339,7 +346,7 @@ void ToolModuleBoard::MoveModulesBy(const std::vector<ToolModule*>& modules, QPo
   if (modules.empty() || step.isNull()) return;
   TIMELINE_EVENT event;
   event.Kind = as_group ? TIMELINE_GROUP_MOVE : TIMELINE_MOVE;
-  batching_ = true;
+  batching_ = modules.size() > 1;
   for (ToolModule* module : modules) {
     TIMELINE_ENTRY entry{IdOf(module), module->GetSettings(), std::nullopt};
     PlaceAt(module, module->GetCellRect().translated(step));
@@ -348,6 +355,7 @@ void ToolModuleBoard::MoveModulesBy(const std::vector<ToolModule*>& modules, QPo
   }
   batching_ = false;
   UpdateExtent();
+  overlay_->raise();
   RefreshOverlay();
   timeline_.Record(std::move(event));
   emit SignalProjectChanged();
@@ -434,7 +442,7 @@ void ToolModuleBoard::ApplyAllVisualStates() {
 void ToolModuleBoard::Restack(ToolModule* module) {
   if (module->GetLayer() == current_layer_) {
     module->raise();
-    overlay_->raise();
+    if (!batching_) overlay_->raise();
   } else {
     module->stackUnder(layer_markers_[module->GetLayer()]);
   }
@@ -500,6 +508,14 @@ std::vector<ToolModule*> ToolModuleBoard::Group() const {
     if (group_.count(entry.module.get())) members.push_back(entry.module.get());
   }
   return members;
+}
+
+void ToolModuleBoard::SetGroup(const std::vector<ToolModule*>& modules) {
+  ClearInteraction();
+  for (ToolModule* module : modules) {
+    if (module && ids_.count(module)) group_.insert(module);
+  }
+  ApplyAllVisualStates();
 }
 
 bool ToolModuleBoard::IsInGroup(const ToolModule* module) const {
@@ -781,6 +797,7 @@ bool ToolModuleBoard::Zoom(double factor) {
   }
   batching_ = false;
   UpdateExtent();
+  overlay_->raise();
   RefreshOverlay();
   horizontalScrollBar()->setValue(static_cast<int>(horizontalScrollBar()->value() * factor));
   verticalScrollBar()->setValue(static_cast<int>(verticalScrollBar()->value() * factor));

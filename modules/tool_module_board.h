@@ -101,6 +101,8 @@ class ToolModuleBoard : public QScrollArea, public ModuleHost, public TimelineTa
   void SelectModule(ToolModule* module);
   ToolModule* HoveredModule() const { return hovered_; }
   std::vector<ToolModule*> Group() const;
+  // Makes these modules the group (selection and hover cleared).
+  void SetGroup(const std::vector<ToolModule*>& modules);
   bool IsInGroup(const ToolModule* module) const;
   std::optional<QPoint> MarkedCell() const override { return marked_; }
   void SetMarkedCell(std::optional<QPoint> cell);
