@@ -16,25 +16,12 @@ struct EvalUser {
   Dwarf_Die holder;  // the entry whose attribute is evaluated (resolves .debug_addr indices)
 };
 
-LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned count,
-                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose,
-                        Dwarf_Die holder);
+LOC_RECORD EvaluateExpression(DWARF_STATE& st, std::span<const uint8_t> bytes, uint64_t pc,
+                              const DWARF_UNIT* unit, LOC_Purpose purpose, Dwarf_Die holder);
 
 bool EvalBlock(void* user, std::span<const uint8_t> block, LOC_RECORD& out) {
   EvalUser& u = *static_cast<EvalUser*>(user);
-  if (block.empty() || !u.unit) return false;
-  Dwarf_Loc_Head_c head = nullptr;
-  Dwarf_Unsigned count = 0;
-  Dwarf_Error err = nullptr;
-  const int rc = dwarf_loclist_from_expr_c(
-      u.st->dbg, const_cast<uint8_t*>(block.data()), block.size(), u.unit->address_size,
-      u.unit->offset_size, Dwarf_Small(u.unit->version), &head, &count, &err);
-  if (rc != DW_DLV_OK) {
-    DWARF_DropError(*u.st, err);
-    return false;
-  }
-  out = EvaluateHead(*u.st, head, count, 0, u.unit, u.purpose, u.holder);
-  dwarf_loc_head_c_dealloc(head);
+  out = EvaluateExpression(*u.st, block, 0, u.unit, u.purpose, u.holder);
   return out.part_count > 0;
 }
 
@@ -113,12 +100,48 @@ std::span<const uint8_t> BlockOf(uint64_t length, uint64_t pointer) {
   return {reinterpret_cast<const uint8_t*>(uintptr_t(pointer)), size_t(length)};
 }
 
+// Evaluates decoded operations; indices into .debug_addr are resolved first.
+LOC_RECORD EvaluateOps(DWARF_STATE& st, std::vector<LOC_OP>& ops, uint64_t pc,
+                       const DWARF_UNIT* unit, LOC_Purpose purpose, Dwarf_Die holder) {
+  for (LOC_OP& op : ops) {
+    if (op.atom == DW_OP_addrx || op.atom == DW_OP_constx ||
+        op.atom == DW_OP_GNU_addr_index || op.atom == DW_OP_GNU_const_index) {
+      Dwarf_Addr resolved = 0;
+      Dwarf_Error err = nullptr;
+      if (dwarf_debug_addr_index_to_addr(holder, op.op1, &resolved, &err) == DW_DLV_OK) {
+        op.op1 = resolved;
+      } else {
+        DWARF_DropError(st, err);
+      }
+    }
+  }
+  EvalUser user{&st, unit, purpose, holder};
+  LOC_CONTEXT ctx;
+  ctx.purpose = purpose;
+  ctx.pc = pc;
+  ctx.eval_block = EvalBlock;
+  ctx.cfa_rule = CfaRule;
+  ctx.user = &user;
+  return LOC_Evaluate(ops, ctx);
+}
+
+// Evaluates one location expression (a plain block of operations).
+LOC_RECORD EvaluateExpression(DWARF_STATE& st, std::span<const uint8_t> bytes, uint64_t pc,
+                              const DWARF_UNIT* unit, LOC_Purpose purpose, Dwarf_Die holder) {
+  std::vector<LOC_OP> ops;
+  if (bytes.empty() || !unit ||
+      !LOC_DecodeExpression(bytes, unit->address_size, unit->offset_size, st.elf->big_endian,
+                            ops)) {
+    return {};
+  }
+  return EvaluateOps(st, ops, pc, unit, purpose, holder);
+}
+
+// The entry of a location description the library read that applies at `pc`, evaluated.
 LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned count,
                         uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose,
                         Dwarf_Die holder) {
   const bool any_pc = pc == 0 || pc == ~0ull;
-  const uint64_t base = unit ? unit->low_pc : 0;
-  (void)base;  // the library already adds the base address to list entries
   for (Dwarf_Unsigned i = 0; i < count; ++i) {
     Dwarf_Small lle = 0, source = 0;
     Dwarf_Unsigned raw_low = 0, raw_high = 0, op_count = 0, expr_off = 0, desc_off = 0;
@@ -133,6 +156,7 @@ LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned c
       return {};
     }
     if (op_count == 0) continue;
+    // The library already adds the base address to list entries.
     const bool in_range = source == 0 /* a plain expression */ ||
                           (low == high ? pc == low : pc >= low && pc < high);
     if (!any_pc && !in_range) continue;
@@ -154,16 +178,9 @@ LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned c
         case DW_OP_addrx:
         case DW_OP_constx:
         case DW_OP_GNU_addr_index:
-        case DW_OP_GNU_const_index: {
-          // The operand is an index into .debug_addr.
-          Dwarf_Addr resolved = 0;
-          if (dwarf_debug_addr_index_to_addr(holder, raw1, &resolved, &err) == DW_DLV_OK) {
-            op.op1 = resolved;
-          } else {
-            DWARF_DropError(st, err);
-          }
+        case DW_OP_GNU_const_index:
+          op.op1 = raw1;  // the index into .debug_addr
           break;
-        }
         case DW_OP_implicit_value:
         case DW_OP_entry_value:
         case DW_OP_GNU_entry_value:
@@ -177,14 +194,7 @@ LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned c
       }
       ops.push_back(op);
     }
-    EvalUser user{&st, unit, purpose, holder};
-    LOC_CONTEXT ctx;
-    ctx.purpose = purpose;
-    ctx.pc = pc;
-    ctx.eval_block = EvalBlock;
-    ctx.cfa_rule = CfaRule;
-    ctx.user = &user;
-    return LOC_Evaluate(ops, ctx);
+    return EvaluateOps(st, ops, pc, unit, purpose, holder);
   }
   return {};
 }
@@ -197,10 +207,40 @@ LOC_RECORD Offset(int64_t offset) {
   return r;
 }
 
+// The entry of a DWARF 5 location list that applies at `pc` (any counter: the first entry
+// with a location), evaluated.
+LOC_RECORD ReadList5(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
+                     const DWARF_UNIT& unit, uint64_t pc, LOC_Purpose purpose) {
+  std::vector<DWARF_LOCLIST_ENTRY> entries;
+  if (!DWARF_ReadLocList5(st, holder, attr, unit, entries)) return {};
+  const bool any_pc = pc == 0 || pc == ~0ull;
+  const DWARF_LOCLIST_ENTRY* chosen = nullptr;
+  const DWARF_LOCLIST_ENTRY* fallback = nullptr;
+  for (const DWARF_LOCLIST_ENTRY& e : entries) {
+    if (e.expression.empty()) continue;
+    if (any_pc) {
+      chosen = &e;
+      break;
+    }
+    if (e.is_default) {
+      if (!fallback) fallback = &e;
+    } else if (e.low == e.high ? pc == e.low : pc >= e.low && pc < e.high) {
+      chosen = &e;
+      break;
+    }
+  }
+  if (!chosen) chosen = fallback;
+  return chosen ? EvaluateExpression(st, chosen->expression, pc, &unit, purpose, holder)
+                : LOC_RECORD{};
+}
+
 // Reads one location-valued attribute found on `holder`.
 LOC_RECORD ReadAttr(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr, uint64_t pc,
                     LOC_Purpose purpose) {
   const DWARF_UNIT* unit = DWARF_UnitOf(st, DWARF_KeyOf(holder));
+  if (DWARF_IsLocList5(st, attr, unit)) {
+    return unit ? ReadList5(st, holder, attr, *unit, pc, purpose) : LOC_RECORD{};
+  }
   Dwarf_Loc_Head_c head = nullptr;
   Dwarf_Unsigned count = 0;
   Dwarf_Error err = nullptr;
