@@ -83,7 +83,8 @@ MainWindow* MainWindow::Instance() { return g_main_window.load(); }
 int32_t MainWindow::Start() { return APP_Init(argc_, argv_, OnInitDone, this, &init_busy_); }
 
 void MainWindow::OnInitDone(void* owner) {
-  // Emitted without the lock, as the design of the Init job asks.
+  // Runs on the worker. The signal carries no data that the window's lock guards, so it is
+  // emitted without taking the lock.
   emit static_cast<MainWindow*>(owner)->_SignalFinAsyncAppInit();
 }
 

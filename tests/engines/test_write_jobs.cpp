@@ -173,6 +173,36 @@ TEST_F(WriteJobTest, PeriodicTasksThatEndThemselves) {
   EXPECT_TRUE(WaitIdle(busy));
 }
 
+// A period of 0 is raised to the floor of 1 ms: the task does not write on every idle pass of
+// the worker.
+TEST_F(WriteJobTest, PeriodZeroIsRaisedToTheFloor) {
+  Connect();
+  ACTIVE_SYMBOL* s = Add(MakeSymbol("fast", 0x300, TYPEID_U32));
+  CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_NOP);
+  calc->pLeftValue = LOGIC_NewConstantValue(TYPEID_U32, VALUE_SLOT{}, BASE_DECIMAL);
+  for (bool calculation : {false, true}) {
+    SCOPED_TRACE(calculation ? "calculation" : "operation");
+    const APP_WRITE_REQUEST set = Request(*s, APP_WRITE_SET, 1);
+    const size_t before = FakeProbe::Get().Writes().size();
+    const uint32_t start = SYS_GetTickMs();
+    const APP_WriteTask task = calculation ? APP_PeriodicWriteCalcStart(&set.Symbol, calc, 0)
+                                           : APP_PeriodicWriteOperation(&set, 0);
+    ASSERT_NE(task, 0u);
+    SYS_Sleep(40);
+    JOB_BUSY busy{0};
+    if (calculation) {
+      APP_WriteSymbolCalcStop(&busy, task);
+    } else {
+      APP_WriteSymbolDataStop(&busy, task);
+    }
+    ASSERT_TRUE(WaitIdle(busy));
+    const size_t writes = FakeProbe::Get().Writes().size() - before;
+    EXPECT_GE(writes, 1u);
+    EXPECT_LE(writes, size_t(SYS_GetTickMs() - start) + 1);  // one per millisecond at most
+  }
+  LOGIC_FreeCalculation(calc);
+}
+
 // The target holds the fixed-point number: a calculation written to a Q-format symbol goes
 // out in its raw form.
 TEST_F(WriteJobTest, PeriodicCalculationOfAQFormatSymbolWritesTheRawForm) {
