@@ -4,6 +4,7 @@
 
 #include "core/app_engine_notify.h"
 #include "core/app_memread.h"
+#include "core/app_mode.h"
 #include "core/app_symbol_access.h"
 #include "core/app_write.h"
 #include "engines_support.h"
@@ -36,7 +37,7 @@ class WriteJobTest : public EngineTest {
   }
   void TearDown() override {
     APP_SetSymbolWrittenHandler(nullptr);
-    LOGIC_SetRunMode(false);
+    APP_SetAppMode(APP_MODE_EDIT);
     EngineTest::TearDown();
   }
   static void Connect() { FakeProbe::Get().connected = true; }
@@ -138,10 +139,10 @@ TEST_F(WriteJobTest, PeriodicOperationUntilStopped) {
 }
 
 // Tasks end by themselves when their symbol leaves the list, or when their calculation fails
-// (1000 / divisor, a virtual symbol that becomes 0); a later stop of the stale handle is harmless.
+// in Run mode, which starting the sampling enters (1000 / divisor, a virtual symbol that
+// becomes 0); a later stop of the stale handle is harmless. Stopping the sampling ends Run mode.
 TEST_F(WriteJobTest, PeriodicTasksThatEndThemselves) {
   Connect();
-  LOGIC_SetRunMode(true);
   ACTIVE_SYMBOL* gone = Add(MakeSymbol("gone", 0x300, TYPEID_U8));
   const APP_WRITE_REQUEST set = Request(*gone, APP_WRITE_SET, 7);
   const APP_WriteTask op_task = APP_PeriodicWriteOperation(&set, 1);
@@ -156,6 +157,8 @@ TEST_F(WriteJobTest, PeriodicTasksThatEndThemselves) {
   const size_t before = FakeProbe::Get().Writes().size();
   ACTIVE_SYMBOL* target = Add(MakeSymbol("out", 0x400, TYPEID_I32));
   ACTIVE_SYMBOL* divisor = Add(MakeVirtual("divisor", TYPEID_I32, 4));
+  ASSERT_TRUE(ReadStart());
+  EXPECT_EQ(APP_GetAppMode(), APP_MODE_RUN);
   CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_DIV);
   VALUE_SLOT thousand{};
   thousand.i32 = 1000;
@@ -171,6 +174,8 @@ TEST_F(WriteJobTest, PeriodicTasksThatEndThemselves) {
   ExpectNoMoreWrites();
   APP_WriteSymbolCalcStop(&busy, calc_task);
   EXPECT_TRUE(WaitIdle(busy));
+  ASSERT_TRUE(ReadStop());
+  EXPECT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
 }
 
 // A period of 0 is raised to the floor of 1 ms: the task does not write on every idle pass of
@@ -207,8 +212,8 @@ TEST_F(WriteJobTest, PeriodZeroIsRaisedToTheFloor) {
 // out in its raw form.
 TEST_F(WriteJobTest, PeriodicCalculationOfAQFormatSymbolWritesTheRawForm) {
   Connect();
-  LOGIC_SetRunMode(true);
   ACTIVE_SYMBOL* q = Add(MakeQSymbol("q", 0x500));
+  ASSERT_TRUE(ReadStart());
   CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_NOP);
   VALUE_SLOT v{};
   v.f32 = -1.5f;
