@@ -5,6 +5,7 @@
 
 #include "core/app_bridge.h"
 #include "persist/settings_file.h"
+#include "symbols/active_symbol.h"
 
 namespace {
 
@@ -117,3 +118,13 @@ int32_t APP_GetExitState() { return g_exit_state.load(); }
 void APP_SetExitState(int32_t state) { g_exit_state.store(state); }
 int32_t APP_GetLaunchOption() { return g_launch_option.load(); }
 int32_t APP_GetIntDefaultHex() { return g_int_default_hex.load(); }
+
+void APP_SetIntDefaultHex(int32_t hex) {
+  g_int_default_hex.store(hex != 0 ? 1 : 0);
+  APP_LockGui();
+  for (ACTIVE_SYMBOL_CELL* cell = MAIN_pActiveSymbols; cell != nullptr; cell = cell->pNext) {
+    if (cell->pSymbol != nullptr) cell->pSymbol->HexDisplay = hex != 0 ? 0xFF : 0;
+  }
+  APP_UnlockGui();
+  APP_Notify(APP_Signal::UpdateTable);
+}

@@ -64,3 +64,6 @@ void APP_SetExitState(int32_t state);
 int32_t APP_GetLaunchOption();
 // The integer display default read by the last Init job (1 hexadecimal, 0 decimal).
 int32_t APP_GetIntDefaultHex();
+// Makes hexadecimal (1) or decimal (0) the default base of integers and gives every active
+// symbol that base at once (the list is walked under the GUI lock); then UpdateTable.
+void APP_SetIntDefaultHex(int32_t hex);

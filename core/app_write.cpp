@@ -3,13 +3,15 @@
 #include "core/app_write.h"
 
 #include <algorithm>
+#include <cmath>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "core/app_active_list.h"
 #include "core/app_engine_notify.h"
 #include "core/app_jobs.h"
 #include "core/app_probe_ops.h"
-#include "core/app_qformat.h"
 #include "core/app_sampling.h"
 #include "core/app_symbol_access.h"
 #include "core/app_write_jobs.h"
@@ -18,6 +20,19 @@
 #include "platform/sys_msgbox.h"
 
 namespace {
+
+// Ids of the periodic writes started since the last stop of them all (ended ones included:
+// stopping an ended task is harmless).
+std::mutex g_started_lock;
+std::vector<JOB_TaskId> g_started_tasks;
+
+APP_WriteTask Remember(APP_WriteTask id) {
+  if (id != 0) {
+    std::lock_guard<std::mutex> lock(g_started_lock);
+    g_started_tasks.push_back(id);
+  }
+  return id;
+}
 
 struct WRITE_PARAMS {
   JOB_PARAMS_HEAD head;
@@ -121,15 +136,17 @@ int32_t PeriodicCalculation(JOB_PERIODIC_TASK* task) {
   // A calculation that fails (a division by a symbol that reads 0, a symbol that left the
   // list, ...) ends its task for good.
   if (LOGIC_EvalCalculation(p->pCalc, &value, &type) != 0) return 1;
-  LOGIC_ConvertValue(&value, type, s->ValueType);
-  if (!APP_GetProbeOps().IsReady()) return 0;
-  // Not limited to the write limits; a symbol shown in Q format still gets its raw form,
-  // since the target holds the fixed-point number.
-  VALUE_SLOT storage = value;
-  if (s->UseQFormat != 0 && s->ValueType == TYPEID_FLOAT &&
-      !APP_RealToQ(value.f32, APP_GetQFormat(*s), &storage)) {
+  // A real NaN has no integer or bool counterpart: this run writes nothing.
+  if (LOGIC_IsRealType(type) && !LOGIC_IsRealType(s->ValueType) &&
+      std::isnan(type == TYPEID_FLOAT ? static_cast<double>(value.f32) : value.f64)) {
     return 0;
   }
+  LOGIC_ConvertValue(&value, type, s->ValueType);
+  if (!APP_GetProbeOps().IsReady()) return 0;
+  // The result is set like the value of a single write: kept inside the symbol's write limits
+  // and, for a symbol shown in Q format, written as its fixed-point raw number.
+  VALUE_SLOT storage{};
+  if (!ComputeBoth(*s, APP_WRITE_SET, value.raw, &storage, &value)) return 0;
   return WritePeriodic(*s, storage, value);
 }
 
@@ -241,7 +258,7 @@ APP_WriteTask APP_PeriodicWriteOperation(const APP_WRITE_REQUEST* request, uint3
   p->Operand = request->Operand;
   task->pfCallback = PeriodicOperation;
   task->PeriodMs = std::max(period_ms, APP_MIN_WRITE_PERIOD_MS);
-  return JOB_StartPeriodic(task);
+  return Remember(JOB_StartPeriodic(task));
 }
 
 APP_WriteTask APP_PeriodicWriteCalcStart(const SYMBOL_ID* id, const CALCULATION_NODE* calc,
@@ -262,7 +279,7 @@ APP_WriteTask APP_PeriodicWriteCalcStart(const SYMBOL_ID* id, const CALCULATION_
   task->pfCallback = PeriodicCalculation;
   task->pfRelease = ReleaseCalc;
   task->PeriodMs = std::max(period_ms, APP_MIN_WRITE_PERIOD_MS);
-  return JOB_StartPeriodic(task);
+  return Remember(JOB_StartPeriodic(task));
 }
 
 void APP_WriteSymbolDataStop(JOB_BUSY* busy, APP_WriteTask task) {
@@ -273,4 +290,13 @@ void APP_WriteSymbolDataStop(JOB_BUSY* busy, APP_WriteTask task) {
 void APP_WriteSymbolCalcStop(JOB_BUSY* busy, APP_WriteTask task) {
   QueueStop(APP_JOB_WRITE_SYMBOL_CALC_STOP, "APP: <WriteSymbolCalcStop> Job context",
             "APP: <WriteSymbolCalcStop> job params", busy, task);
+}
+
+void APP_StopAllPeriodicWrites() {
+  std::vector<JOB_TaskId> ids;
+  {
+    std::lock_guard<std::mutex> lock(g_started_lock);
+    ids.swap(g_started_tasks);
+  }
+  for (JOB_TaskId id : ids) JOB_StopPeriodic(id);
 }

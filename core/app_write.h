@@ -82,9 +82,9 @@ constexpr uint32_t APP_MIN_WRITE_PERIOD_MS = 1;
 // Repeats the constant operation every `period_ms`. 0 for a null request or after
 // "Insufficient memory!". The task ends when its symbol leaves the active list.
 APP_WriteTask APP_PeriodicWriteOperation(const APP_WRITE_REQUEST* request, uint32_t period_ms);
-// Evaluates a private copy of `calc` every `period_ms` and writes its result (converted to
-// the symbol's type, not limited). 0 when identity or calculation is missing, or after
-// "Insufficient memory!". The task ends when its symbol leaves the list or when the
+// Evaluates a private copy of `calc` every `period_ms` and writes its result converted to the
+// symbol's type, as a single write would set it (inside the write limits, Q raw form). 0 when
+// identity or calculation is missing, or after "Insufficient memory!". The task ends when its symbol leaves the list or when the
 // calculation reports a check flag.
 APP_WriteTask APP_PeriodicWriteCalcStart(const SYMBOL_ID* id, const CALCULATION_NODE* calc,
                                          uint32_t period_ms);
@@ -92,3 +92,6 @@ APP_WriteTask APP_PeriodicWriteCalcStart(const SYMBOL_ID* id, const CALCULATION_
 // nothing; a stale handle is harmless.
 void APP_WriteSymbolDataStop(JOB_BUSY* busy, APP_WriteTask task);
 void APP_WriteSymbolCalcStop(JOB_BUSY* busy, APP_WriteTask task);
+// Any thread: ends every periodic write still running (leaving Run mode; a module or game
+// pad that missed its own stop leaves no write behind).
+void APP_StopAllPeriodicWrites();

@@ -5,11 +5,16 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QScrollArea>
 #include <QThread>
+#include <QTimer>
 
 #include "core/app_jobs.h"
+#include "core/app_engine_notify.h"
+#include "core/app_mode.h"
 #include "core/job_engine.h"
 #include "gui/cust_msgbox.h"
+#include "gui/shortcuts.h"
 #include "platform/sys_text.h"
 
 namespace {
@@ -17,6 +22,7 @@ namespace {
 std::atomic<MainWindow*> g_main_window{nullptr};
 
 constexpr uint32_t kExitPollMs = 10;
+constexpr int kCheckPeriodMs = 1000;  // ELF modification check
 
 // The message sink while the window exists.
 void WindowMsgBoxHandler(SYS_MsgBoxRequest& request) {
@@ -51,7 +57,24 @@ MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
   setEnabled(false);
   title_ = QString::fromUtf8(SYS_FullAppName());
   setWindowTitle(title_);
-  resize(1024, 700);
+  SHORTCUT_BuildTables();
+  BuildMenus();
+  BuildToolBar();
+  board_area_ = new QScrollArea;
+  board_area_->setMinimumSize(875, 380);
+  board_area_->setWidgetResizable(true);
+  board_ = new QWidget;
+  board_area_->setWidget(board_);
+  setCentralWidget(board_area_);
+  BuildDocks();
+  BuildStatusBar();
+  setAcceptDrops(true);
+  resize(1400, 900);
+  UpdateActions();
+  // Periodic duties of the GUI thread (the ELF modification check).
+  auto* timer = new QTimer(this);
+  connect(timer, &QTimer::timeout, this, &MainWindow::_SlotOnTimeout);
+  timer->start(kCheckPeriodMs);
 
   // The core emits from the worker; the slots run on the GUI thread, in emission order.
   const auto queued = Qt::QueuedConnection;
@@ -62,9 +85,28 @@ MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
   connect(this, &W::_SignalUpdateProgBar, this, &W::_SlotOnUpdateProgBar, queued);
   connect(this, &W::_SignalGetSaveFileName, this, &W::_SlotOnGetSaveFileName, queued);
   connect(this, &W::_SignalScreenUpdates, this, &W::_SlotOnScreenUpdates, queued);
+  connect(this, &W::_SignalUpdateGUIMenuBar, this, &W::_SlotOnUpdateGUIMenuBar, queued);
+  connect(this, &W::_SignalUpdateGUIWallpaper, this, &W::_SlotOnUpdateGUIWallpaper, queued);
+  connect(this, &W::_SignalUpdateGUILoadModules, this, &W::_SlotOnUpdateGUILoadModules, queued);
+  connect(this, &W::_SignalUpdateTable, this, &W::_SlotOnUpdateTable, queued);
+  connect(this, &W::_SignalStartDialog, this, &W::_SlotOnStartDialog, queued);
+  connect(this, &W::_SignalNewProjectDialog, this, &W::_SlotOnNewProjectDialog, queued);
+  connect(this, &W::_SignalProjectSettingsDialog, this, &W::_SlotProjectSettingsDialog, queued);
+  connect(this, &W::_SignalAppSettingsDialog, this, &W::_SlotAppSettingsDialog, queued);
+  connect(this, &W::_SignalShowSymbolSelection, this, &W::_SlotOnShowSymbolSelection, queued);
+  connect(this, &W::_SignalVirtualSymbolCreation, this, &W::_SlotOnVirtualSymbolCreation, queued);
+  connect(this, &W::_SignalAssignColors, this, &W::_SlotOnAssignColors, queued);
+  connect(this, &W::_SignalReset, this, &W::_SlotOnReset, queued);
 
   g_main_window.store(this);
   APP_SetGuiBridge(this);
+  // A failed start of sampling takes the window back to Edit mode (asked from the worker).
+  APP_SetEditModeHandler([] {
+    if (MainWindow* window = g_main_window.load()) {
+      QMetaObject::invokeMethod(window, [window] { window->SwitchMode(APP_MODE_EDIT); },
+                                Qt::QueuedConnection);
+    }
+  });
   SYS_SetMsgBoxHandler(WindowMsgBoxHandler);
   SYS_SetSystemBoxHandler(QtSystemBoxHandler);
 }
@@ -72,6 +114,7 @@ MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
 MainWindow::~MainWindow() {
   SYS_SetMsgBoxHandler(nullptr);
   SYS_SetSystemBoxHandler(nullptr);
+  APP_SetEditModeHandler(nullptr);
   APP_SetGuiBridge(nullptr);
   g_main_window.store(nullptr);
   for (auto& entry : progress_dialogs_) delete entry.second;
@@ -99,7 +142,10 @@ bool MainWindow::IsGuiThread() { return QThread::currentThread() == thread(); }
 void MainWindow::EmitSignal(APP_Signal signal) {
   switch (signal) {
     case APP_Signal::FinAsyncAppInit: emit _SignalFinAsyncAppInit(); break;
-    case APP_Signal::UpdateGUI: emit _SignalUpdateGUI(); break;
+    case APP_Signal::UpdateGUI:
+      // Coalesced: while one refresh is pending, a further request adds nothing.
+      if (is_refresh_pending_.exchange(1) == 0) emit _SignalUpdateGUI();
+      break;
     case APP_Signal::UpdateGUIMenuBar: emit _SignalUpdateGUIMenuBar(); break;
     case APP_Signal::UpdateGUIWallpaper: emit _SignalUpdateGUIWallpaper(); break;
     case APP_Signal::UpdateGUILoadModules: emit _SignalUpdateGUILoadModules(); break;
@@ -118,10 +164,12 @@ void MainWindow::EmitSignal(APP_Signal signal) {
 void MainWindow::StoreTitle(const char* title) { title_ = QString::fromUtf8(title); }
 
 void MainWindow::_SlotOnUpdateGUI() {
+  is_refresh_pending_ = 0;
   SYS_Lock(lock_, SYS_INFINITE);
   const QString title = title_;
   SYS_Unlock(lock_);
   if (windowTitle() != title) setWindowTitle(title);
+  RefreshContents();
 }
 
 // Widgets belong to the GUI thread: the switch is stored and applied there.
@@ -220,14 +268,18 @@ void MainWindow::_SlotOnGetSaveFileName() {
 }
 
 void MainWindow::AnswerSaveFileRequest(APP_SAVE_FILE_REQUEST* request) {
-  const QString name = QFileDialog::getSaveFileName(
-      this, QString::fromUtf8(request->caption != nullptr ? request->caption : ""), QString(),
-      QString::fromUtf8(request->filter != nullptr ? request->filter : ""));
-  if (name.isEmpty()) {
-    request->result = -1;
+  request->result = -1;
+  const QString name =
+      AskSaveFileName(QString::fromUtf8(request->caption != nullptr ? request->caption : ""),
+                      QString::fromUtf8(request->filter != nullptr ? request->filter : ""));
+  if (name.isEmpty()) return;
+  const QByteArray utf8 = name.toUtf8();
+  if (request->buffer == nullptr || uint32_t(utf8.size()) >= request->size) {
+    SYS_WarningBoxF("The project file name is too long (at most %u bytes):\n%s",
+                    request->size > 0 ? request->size - 1 : 0, utf8.constData());
     return;
   }
-  SYS_CopyText(request->buffer, request->size, name.toUtf8().constData());
+  SYS_CopyText(request->buffer, request->size, utf8.constData());
   request->result = 0;
 }
 
@@ -236,7 +288,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // A job the GUI waits for must finish first; the user closes again afterwards.
+  if (IsWaitingForJob()) {
+    event->ignore();
+    return;
+  }
   is_closing_ = true;
+  // Run mode ends before the project closes: reading, scripts and periodic writes stop.
+  if (APP_GetAppMode() != APP_MODE_EDIT) SwitchMode(APP_MODE_EDIT);
   // Exit job: it closes the project (asking to save) and answers 0 (stay) or 2 (go on).
   if (!JOB_IsStopped()) {
     APP_SetExitState(APP_EXIT_PENDING);

@@ -1,18 +1,29 @@
-// The main window. For now it is the application shell: it owns the bridge through which
-// the core reaches the GUI (queued signals, requests with completion events, message
-// boxes), queues the Init job and ends the program through the Exit / stop-job hand-shake.
+// The main window: menus, tool bar, the module collection and the docks around the central
+// board, the status bar, and the switch between Edit, Run and Preview mode. It is also the
+// GUI end of the core: it owns the bridge through which the core reaches the GUI (queued
+// signals, requests with completion events, message boxes), queues the Init job and ends the
+// program through the Exit / stop-job hand-shake.
 #pragma once
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <atomic>
 #include <map>
 #include <mutex>
 
 #include "core/app_bridge.h"
+#include "core/job_engine.h"
 #include "platform/sys_msgbox.h"
 
+class ModuleCollection;
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMenu;
 class QProgressDialog;
+class QScrollArea;
+class QToolButton;
 
 class MainWindow : public QMainWindow, public APP_GuiBridge {
   Q_OBJECT
@@ -29,6 +40,43 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
 
   // The one main window, or null.
   static MainWindow* Instance();
+
+  // Menu and tool actions, one per menu table row.
+  enum ActionId : int {
+    kActNewProject,
+    kActOpenProject,
+    kActSaveProject,
+    kActSaveProjectAs,
+    kActExit,
+    kActCopyModule,
+    kActPasteModule,
+    kActUndo,
+    kActRedo,
+    kActWatchWindow,
+    kActScriptingWidget,
+    kActWallpaper,
+    kActScaleType,
+    kActProjectSettings,
+    kActAppSettings,
+    kActCheatSheet,
+    kActUserGuide,
+    kActAbout,
+    kActionCount
+  };
+  QAction* Action(ActionId id) const { return actions_[size_t(id)]; }
+  QToolButton* ModeButton() const { return mode_button_; }
+  QDockWidget* CollectionDock() const { return collection_dock_; }
+  QDockWidget* WatchDock() const { return watch_dock_; }
+  QDockWidget* ScriptingDock() const { return scripting_dock_; }
+  ModuleCollection* Collection() const { return collection_; }
+  QLabel* ProjectLabel() const { return project_label_; }
+  // The docks' contents come from their own parts of the program.
+  void SetWatchWidget(QWidget* widget);
+  void SetScriptingWidget(QWidget* widget);
+
+  // Where the user guide lives; shown when no browser opens it.
+  static constexpr const char* kUserGuideUrl =
+      "https://github.com/tarvik/vistro#readme";
 
   // Shows the program's message box for `request`, from any thread. Off the GUI thread the
   // caller waits until the GUI thread has closed the box.
@@ -67,19 +115,101 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   // Emitted on the GUI thread when the Init job has finished.
   void SignalInitFinished();
 
+ public slots:
+  // Mode switch (F5): Edit to Run, Run or Preview back to Edit.
+  void _SlotOnAppModeSwitch();
+  void _SlotOnPreviewToggle();
+  void _SlotOnAttachAct();
+  void _SlotOnDownloadAct();
+  void _SlotOnRunOptions();
+  void _SlotOnHID();
+  void _SlotOnIncreaseCellSizeAction();
+  void _SlotOnDecreaseCellSizeAction();
+  void _SlotOnClearBoard();
+  void _SlotOnBtnLayerUpClicked();
+  void _SlotOnBtnLayerDownClicked();
+  // The collection: a click adds a module of the type with its settings dialog.
+  void _SlotOnAddModuleClicked(uint32_t type);
+
+  void _OnActionNewProjectDialog();
+  void _OnActionOpenProjectDialog();
+  void _OnActionSaveProject();
+  void _OnActionSaveProjectAs();
+  void _OnActionExit();
+  void _OnActionCopyModule();
+  void _OnActionPasteModule();
+  void _OnActionUndo();
+  void _OnActionRedo();
+  void _OnActionWatchWindow();
+  void _OnActionScriptingWidget();
+  void _OnActionWallpaper();
+  void _OnActionScaleType();
+  void _OnActionProjectSettings();
+  void _OnActionAppSettings();
+  void _OnActionCheatSheet();
+  void _OnActionUserGuide();
+  void _OnActionAbout();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private slots:
   void _SlotOnFinAsyncAppInit();
   void _SlotOnUpdateGUI();
+  void _SlotOnUpdateGUIMenuBar();
+  void _SlotOnUpdateGUIWallpaper();
+  void _SlotOnUpdateGUILoadModules();
+  void _SlotOnUpdateTable();
+  void _SlotOnStartDialog();
+  void _SlotOnNewProjectDialog();
+  void _SlotProjectSettingsDialog();
+  void _SlotAppSettingsDialog();
+  void _SlotOnShowSymbolSelection();
+  void _SlotOnVirtualSymbolCreation();
+  void _SlotOnAssignColors();
+  void _SlotOnReset();
   void _SlotOnShowCustMsgBox();
   void _SlotOnUpdateProgBar();
   void _SlotOnGetSaveFileName();
   void _SlotOnScreenUpdates();
+  void _SlotOnTimeout();
 
  private:
   static void OnInitDone(void* owner);  // worker: end of the Init job
+
+  // Building the window (main_window_build.cpp).
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildDocks();
+  void BuildStatusBar();
+  // Menu and tool actions as the mode, the project and the board allow.
+  void UpdateActions();
+  void UpdateBoardActions();  // copy, paste, undo, redo, zoom and layer controls
+  static bool IsProjectOpen();
+  // Run mode: the prepare-run job (connect, offer to program the target); true when allowed.
+  bool PrepareRunMode();
+  void StartRunMode();  // reading and the script task
+  void StopRunMode();   // reading, the script task and every periodic write
+  // Board glue (main_window_board.cpp).
+  uint32_t BoardLayer() const;
+  void EnterBoardMode(int32_t mode);
+  void RefreshContents();  // one GUI refresh: menus, watch, board modules, status
+  // Mode switching (main_window_modes.cpp). True when `mode` is the mode afterwards.
+  bool SwitchMode(int32_t mode);
+  void ApplyModeLook(int32_t mode);
+  // Runs the event loop until `busy` drops. Input that would queue another job is refused
+  // meanwhile (IsWaitingForJob).
+  void WaitForJob(const JOB_BUSY& busy);
+  bool IsWaitingForJob() const { return waiting_for_job_ > 0; }
+  // The new-project and open-project flows (main_window_project.cpp).
+  void RunNewProjectFlow();
+  void RunOpenProjectFlow(const QString& path);
+  // Save As: the chosen name with ".vistro" appended when missing; empty (after a warning)
+  // when it does not fit a project path.
+  QString AskSaveFileName(const QString& caption, const QString& filter);
 
   int argc_;
   char** argv_;
@@ -114,4 +244,40 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   std::atomic<uint8_t> init_busy_{0};
   bool is_init_done_ = false;
   bool is_closing_ = false;
+  // At most one GUI refresh is pending: the worker emits UpdateGUI only when this was clear.
+  std::atomic<uint8_t> is_refresh_pending_{0};
+
+  // Widgets (GUI thread).
+  std::array<QAction*, kActionCount> actions_{};
+  QScrollArea* board_area_ = nullptr;
+  QWidget* board_ = nullptr;  // central board widget
+  ModuleCollection* collection_ = nullptr;
+  QDockWidget* collection_dock_ = nullptr;
+  QDockWidget* watch_dock_ = nullptr;
+  QDockWidget* scripting_dock_ = nullptr;
+  QToolButton* mode_button_ = nullptr;
+  QToolButton* run_options_button_ = nullptr;
+  QToolButton* preview_button_ = nullptr;
+  QToolButton* zoom_in_button_ = nullptr;
+  QToolButton* zoom_out_button_ = nullptr;
+  QToolButton* clear_button_ = nullptr;
+  QToolButton* layer_up_button_ = nullptr;
+  QToolButton* layer_down_button_ = nullptr;
+  QToolButton* input_button_ = nullptr;
+  QLabel* layer_label_ = nullptr;
+  QLabel* project_label_ = nullptr;
+  std::array<QLabel*, 3> status_labels_{};
+  QMenu* run_options_menu_ = nullptr;
+  QAction* attach_action_ = nullptr;
+  QAction* download_action_ = nullptr;
+  QAction* mode_action_ = nullptr;   // F5
+  QAction* input_action_ = nullptr;  // Ctrl+I
+  bool is_download_chosen_ = false;  // run option: program the target before running
+  uint32_t edit_layer_ = 0;          // the board's layer before Run mode
+  int waiting_for_job_ = 0;
+  JOB_BUSY prepare_busy_{0};
+  JOB_BUSY read_busy_{0};
+  JOB_BUSY check_busy_{0};  // the ELF modification check
+  JOB_BUSY project_busy_{0};
+  uint8_t run_allowed_ = 0;
 };

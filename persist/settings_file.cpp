@@ -69,7 +69,7 @@ size_t FindSection(std::string& s, const char* section) {
   }
   std::string header;
   if (!s.empty() && s.back() != '\n' && s.back() != '\r') header = "\r\n";
-  header += "[" + std::string(section) + "]\r\n";
+  header.append("[").append(section).append("]\r\n");
   if (s.size() + header.size() > SETTINGS_MAX_BYTES) return std::string::npos;
   s += header;
   return s.size();

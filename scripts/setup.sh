@@ -10,8 +10,8 @@ packages=(
   libtinyxml2-dev libdwarf-dev libelf-dev zlib1g-dev
   libsdl2-dev libunicorn-dev
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
-  gdb gdb-multiarch
-  xvfb xauth
+  gdb gdb-multiarch openocd
+  xvfb xauth x11-apps x11-utils xdotool netpbm
 )
 
 missing=()

@@ -77,8 +77,10 @@ int SIM_ExecCommand(SIM_Session& s, std::string_view command, std::string& error
   }
   if (SIM_EqualNoCase(key, "device")) {
     const int index = SIM_FindDevice(value);
-    if (index < 0) return Fail(error, "Unknown device '" + std::string(value) + "'");
+    if (index < 0 && !s.use_openocd) return Fail(error, "Unknown device '" + std::string(value) + "'");
+    if (value.empty()) return Fail(error, "device: name expected");
     s.device_index = index;
+    s.device_name = std::string(value);
     return 0;
   }
   if (SIM_EqualNoCase(key, "ScriptFile")) {

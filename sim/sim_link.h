@@ -33,6 +33,13 @@ class SIM_Link {
   virtual int GetStats(SIM_Stats& stats) = 0;
   // False once a remote link broke; every call then fails at once.
   virtual bool IsAlive() const { return true; }
+  // Links that program a file by its path (the file is read where the target is served);
+  // the others return 1 and are handed the file's bytes through Download.
+  virtual int DownloadPath(const std::string& /*path*/, std::string& /*error*/) { return 1; }
+  // The name the far end gives its target, when it names one (OpenOCD's current target).
+  virtual std::string ReportedDevice() { return {}; }
+  // Links whose sampling limits are measured rather than set: true with them.
+  virtual bool MeasuredHssCaps(VELTRA_HSS_CAPS& /*caps*/) { return false; }
 };
 
 // The board a target lives on: it keeps its target (and the target's RAM) between probe

@@ -275,7 +275,7 @@ addrinfo* Resolve(const std::string& host, int port, bool passive, std::string& 
 
 }  // namespace
 
-bool SIM_ParseHostPort(std::string_view text, int port, std::string& host, int& port_out) {
+bool SIM_ParseHostPort(std::string_view text, int port, std::string& host, int& port_out, int default_port) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   std::string_view port_text;
@@ -295,7 +295,7 @@ bool SIM_ParseHostPort(std::string_view text, int port, std::string& host, int& 
     host = std::string(text);
   }
   if (host.empty()) return false;
-  int parsed = SIM_DEFAULT_PORT;
+  int parsed = default_port;
   if (!port_text.empty()) {
     const auto [end, ec] = std::from_chars(port_text.data(), port_text.data() + port_text.size(), parsed);
     if (ec != std::errc() || end != port_text.data() + port_text.size() || parsed < 1 || parsed > 65535) return false;

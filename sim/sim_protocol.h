@@ -15,8 +15,9 @@
 inline constexpr int SIM_DEFAULT_PORT = 19020;
 
 // Splits a host text "HOST", "HOST:PORT" or "[IPV6]:PORT". A non-zero `port` argument wins
-// over a port in the text; with neither, SIM_DEFAULT_PORT. False for an empty host or a bad port.
-bool SIM_ParseHostPort(std::string_view text, int port, std::string& host, int& port_out);
+// over a port in the text; with neither, default_port. False for an empty host or a bad port.
+bool SIM_ParseHostPort(std::string_view text, int port, std::string& host, int& port_out,
+                       int default_port = SIM_DEFAULT_PORT);
 
 // Connects within timeout_ms. Returns the socket or -1 with `error` set.
 int SIM_TcpConnect(const std::string& host, int port, int timeout_ms, std::string& error);

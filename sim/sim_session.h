@@ -32,6 +32,7 @@ struct SIM_Session {
 
   // Probe selection and connection.
   bool use_ip = false;
+  bool use_openocd = false;  // TCP/IP host text "openocd:HOST[:PORT]"
   std::string ip_host;
   int ip_port = 0;
   bool open = false;
@@ -40,6 +41,7 @@ struct SIM_Session {
 
   // Target settings.
   int device_index = -1;
+  std::string device_name;  // as given; through OpenOCD any name is taken (see ocd_link.h)
   int tif = 1; // SWD
   uint32_t speed_khz = 4000;
   int jtag_ir_pre = 0;

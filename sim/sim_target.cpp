@@ -574,6 +574,57 @@ void SIM_Target::Reset() {
   RebaseWall();
 }
 
+namespace {
+
+int CoreRegisterId(uint32_t selector) {
+  if (selector <= 12) return UC_ARM_REG_R0 + int(selector);
+  switch (selector) {
+    case 13: return UC_ARM_REG_SP;
+    case 14: return UC_ARM_REG_LR;
+    case 15: return UC_ARM_REG_PC;
+    case 16: return UC_ARM_REG_XPSR;
+    case 17: return UC_ARM_REG_MSP;
+    case 18: return UC_ARM_REG_PSP;
+    default: return -1;
+  }
+}
+
+constexpr uint32_t kSpecialSelector = 20;
+constexpr int kSpecialRegs[4] = {UC_ARM_REG_PRIMASK, UC_ARM_REG_BASEPRI, UC_ARM_REG_FAULTMASK, UC_ARM_REG_CONTROL};
+
+}  // namespace
+
+int SIM_Target::ReadCoreRegister(uint32_t selector, uint32_t& value) {
+  HostLock lock(*this);
+  if (!uc_) return -1;
+  if (selector == kSpecialSelector) {
+    value = 0;
+    for (int i = 0; i < 4; ++i) value |= (RegRead(uc_, kSpecialRegs[i]) & 0xFFu) << (8 * i);
+    return 0;
+  }
+  const int id = CoreRegisterId(selector);
+  if (id < 0) return -1;
+  value = RegRead(uc_, id);
+  if (id == UC_ARM_REG_PC) value &= ~1u;
+  return 0;
+}
+
+int SIM_Target::WriteCoreRegister(uint32_t selector, uint32_t value) {
+  HostLock lock(*this);
+  if (!uc_) return -1;
+  if (selector == kSpecialSelector) {
+    for (int i = 0; i < 4; ++i) RegWrite(uc_, kSpecialRegs[i], (value >> (8 * i)) & 0xFFu);
+    return 0;
+  }
+  const int id = CoreRegisterId(selector);
+  if (id < 0) return -1;
+  // The core only runs Thumb code: the emulator needs bit 0 of PC set, xPSR keeps its T bit.
+  if (id == UC_ARM_REG_PC) value |= 1u;
+  if (id == UC_ARM_REG_XPSR) value |= 1u << 24;
+  RegWrite(uc_, id, value);
+  return 0;
+}
+
 void SIM_Target::SetClock(uint32_t instructions_per_us) {
   HostLock lock(*this);
   time_base_us_ = NowUs();

@@ -74,6 +74,12 @@ class SIM_Target {
   int HssRead(std::span<uint8_t> out);
   void HssStop();
 
+  // Core registers by the debug register selector: 0-12 R0-R12, 13 SP, 14 LR, 15 PC, 16 xPSR,
+  // 17 MSP, 18 PSP, 20 CONTROL:FAULTMASK:BASEPRI:PRIMASK (one byte each, CONTROL highest).
+  // Meaningful while the core is halted. -1 for another selector.
+  int ReadCoreRegister(uint32_t selector, uint32_t& value);
+  int WriteCoreRegister(uint32_t selector, uint32_t value);
+
   void SetClock(uint32_t instructions_per_us);
   SIM_Stats Stats();
   // Why the core halted on its own (empty unless it faulted).

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <vector>
 
+#include "sim/ocd_link.h"
 #include "sim/sim_devices.h"
 #include "sim/sim_protocol.h"
 #include "sim/sim_session.h"
@@ -24,6 +25,9 @@ constexpr size_t kMaxElfBytes = 64u << 20;
 
 struct Library {
   std::mutex mu;
+  // Device record of OpenOCD's target: the entry after the catalogue while connected through
+  // OpenOCD. The record's text points here, valid while the library is loaded.
+  char openocd_device[128] = {};
   SIM_Session session;
   SIM_Board local_board; // the board behind the USB probe
   std::string open_error;
@@ -65,7 +69,10 @@ const char* VELTRAARM_OpenEx(VELTRA_LOG_FUNC* /*log*/, VELTRA_LOG_FUNC* /*error*
     lib.open_error = "Simulated probe does not respond (SimOpenFail)";
     return lib.open_error.c_str();
   }
-  if (s.use_ip) {
+  if (s.use_openocd) {
+    s.link = SIM_MakeOpenOcdLink(s.ip_host, s.ip_port, kConnectTimeoutMs, lib.open_error);
+    if (!s.link) return lib.open_error.c_str();
+  } else if (s.use_ip) {
     std::string error;
     const int fd = SIM_TcpConnect(s.ip_host, s.ip_port, kConnectTimeoutMs, error);
     if (fd < 0) {
@@ -92,6 +99,7 @@ void VELTRAARM_Close(void) {
   s.connected = false;
   s.hss_running = false;
   s.use_ip = false;
+  s.use_openocd = false;
 }
 
 int VELTRAARM_IsOpen(void) {
@@ -106,6 +114,7 @@ int VELTRAARM_EMU_SelectByUSBSN(uint32_t serial_no) {
   SIM_Session& s = lib.session;
   if (serial_no != 0 && serial_no != uint32_t(s.controls.serial_no)) return -1;
   s.use_ip = false;
+  s.use_openocd = false;
   return 0;
 }
 
@@ -116,8 +125,12 @@ int VELTRAARM_SelectIP(const char* host, int port) {
   if (!host) return 1;
   std::string parsed_host;
   int parsed_port = 0;
-  if (!SIM_ParseHostPort(host, port, parsed_host, parsed_port)) return 1;
+  const bool openocd = SIM_IsOpenOcdHost(host);
+  const std::string_view text = openocd ? std::string_view(host).substr(std::string_view(host).find(':') + 1) : host;
+  if (!SIM_ParseHostPort(text, port, parsed_host, parsed_port, openocd ? SIM_OPENOCD_DEFAULT_PORT : SIM_DEFAULT_PORT))
+    return 1;
   s.use_ip = true;
+  s.use_openocd = openocd;
   s.ip_host = parsed_host;
   s.ip_port = parsed_port;
   return 0;
@@ -137,9 +150,38 @@ int VELTRAARM_ExecCommand(const char* cmd, char* err, int err_size) {
   return r;
 }
 
+namespace {
+
+// Index of OpenOCD's target in the device list (after the catalogue), -1 when not connected
+// through OpenOCD. Called with the library lock held.
+int OpenOcdDeviceIndex(Library& lib) {
+  SIM_Session& s = lib.session;
+  if (!s.use_openocd || !LinkOk(s)) return -1;
+  const std::string name = s.link->ReportedDevice();
+  if (name.empty()) return -1;
+  std::snprintf(lib.openocd_device, sizeof lib.openocd_device, "%s", name.c_str());
+  return int(SIM_Devices().size());
+}
+
+void FillOpenOcdDeviceInfo(const Library& lib, VELTRA_DEVICE_INFO& info) {
+  const uint32_t size = info.size;
+  VELTRA_DEVICE_INFO full{};
+  full.name = lib.openocd_device;
+  full.manufacturer = "OpenOCD target";
+  std::memcpy(&info, &full, std::min<size_t>(size, sizeof full));
+  info.size = size;
+}
+
+}  // namespace
+
 int VELTRAARM_DEVICE_SelectDialog(void* /*owner*/, uint32_t /*flags*/, VELTRA_DEVICE_INFO* info) {
   Library& lib = Lib();
   std::lock_guard<std::mutex> lock(lib.mu);
+  // Through OpenOCD there is nothing to choose: the device is the target OpenOCD drives.
+  if (const int index = OpenOcdDeviceIndex(lib); index >= 0) {
+    if (info && info->size >= offsetof(VELTRA_DEVICE_INFO, name) + sizeof(info->name)) FillOpenOcdDeviceInfo(lib, *info);
+    return index;
+  }
   const int answer = lib.session.controls.dialog_answer;
   if (answer < 0 || size_t(answer) >= SIM_Devices().size()) return -1;
   if (info && info->size >= VELTRA_DEVICE_INFO_SIZE) SIM_FillDeviceInfo(SIM_Devices()[size_t(answer)], *info);
@@ -148,7 +190,15 @@ int VELTRAARM_DEVICE_SelectDialog(void* /*owner*/, uint32_t /*flags*/, VELTRA_DE
 
 int VELTRAARM_DEVICE_GetInfo(int index, VELTRA_DEVICE_INFO* info) {
   const auto devices = SIM_Devices();
-  if (index == -1) return int(devices.size());
+  if (index == -1 || size_t(index) == devices.size()) {
+    Library& lib = Lib();
+    std::lock_guard<std::mutex> lock(lib.mu);
+    const int openocd = OpenOcdDeviceIndex(lib);
+    if (index == -1) return openocd >= 0 ? openocd + 1 : int(devices.size());
+    if (openocd < 0 || !info || info->size < offsetof(VELTRA_DEVICE_INFO, name) + sizeof(info->name)) return -1;
+    FillOpenOcdDeviceInfo(lib, *info);
+    return 0;
+  }
   if (index < 0 || size_t(index) >= devices.size() || !info) return -1;
   const uint32_t size = info->size;
   if (size < offsetof(VELTRA_DEVICE_INFO, name) + sizeof(info->name)) return -1;
@@ -182,7 +232,16 @@ int VELTRAARM_Connect(void) {
   Library& lib = Lib();
   std::lock_guard<std::mutex> lock(lib.mu);
   SIM_Session& s = lib.session;
-  if (!LinkOk(s) || s.controls.connect_fail || s.device_index < 0) return -1;
+  if (!LinkOk(s) || s.controls.connect_fail) return -1;
+  if (s.use_openocd) {
+    // OpenOCD's configuration decides the interface and speed; the device names its target
+    // when it is one of OpenOCD's.
+    std::string error;
+    if (s.link->Attach(s.device_name, error) < 0) return -1;
+    s.connected = true;
+    return 0;
+  }
+  if (s.device_index < 0) return -1;
   const SIM_Device& device = SIM_Devices()[size_t(s.device_index)];
   if (s.tif < 0 || s.tif > 31 || (device.interface_mask & (1u << s.tif)) == 0) return -1;
   std::string error;
@@ -238,6 +297,9 @@ int VELTRA_DownloadFile(const char* path, uint32_t /*addr*/) {
   std::lock_guard<std::mutex> lock(lib.mu);
   SIM_Session& s = lib.session;
   if (!Connected(s) || !path) return -1;
+  std::string error;
+  const int by_path = s.link->DownloadPath(path, error);
+  if (by_path <= 0) return by_path < 0 ? -1 : 0;
   std::ifstream in(path, std::ios::binary);
   if (!in) return -1;
   std::vector<uint8_t> bytes;
@@ -246,7 +308,6 @@ int VELTRA_DownloadFile(const char* path, uint32_t /*addr*/) {
     bytes.insert(bytes.end(), chunk, chunk + in.gcount());
     if (bytes.size() > kMaxElfBytes) return -1;
   }
-  std::string error;
   const int r = s.link->Download(bytes, error);
   return r < 0 ? -1 : 0;
 }
@@ -264,6 +325,7 @@ int VELTRA_HSS_GetCaps(VELTRA_HSS_CAPS* caps) {
   std::lock_guard<std::mutex> lock(lib.mu);
   const SIM_Controls& c = lib.session.controls;
   if (!caps || !LinkOk(lib.session) || !c.hss_capable || c.hss_caps_fail) return -1;
+  if (lib.session.link->MeasuredHssCaps(*caps)) return 0;
   std::memset(caps, 0, sizeof *caps);
   caps->max_blocks = c.hss_max_blocks;
   caps->max_freq_hz = c.hss_max_freq_hz;

@@ -43,6 +43,6 @@ int RunConnect(std::span<char* const> args) {
 }  // namespace
 
 CLI_REGISTER("connect",
-             "connect [--device NAME] [--usb SN | --ip HOST[:PORT]] [--interface SWD|JTAG|FINE] "
+             "connect [--device NAME] [--usb SN | --ip HOST[:PORT] | --openocd HOST:PORT] [--interface SWD|JTAG|FINE] "
              "[--speed KHZ] [--script FILE] [--sim COMMAND]...",
              RunConnect);

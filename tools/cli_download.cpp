@@ -53,6 +53,6 @@ int RunDownload(std::span<char* const> args) {
 }  // namespace
 
 CLI_REGISTER("download",
-             "download ELF [--device NAME] [--usb SN | --ip HOST[:PORT]] "
+             "download ELF [--device NAME] [--usb SN | --ip HOST[:PORT] | --openocd HOST:PORT] "
              "[--interface SWD|JTAG|FINE] [--speed KHZ] [--script FILE] [--sim COMMAND]...",
              RunDownload);

@@ -44,8 +44,8 @@ CLI_Connection CLI_DefaultConnection() {
 }
 
 int CLI_ParseConnectionOption(std::span<char* const> args, size_t& index, CLI_Connection& out) {
-  static constexpr const char* kOptions[] = {"--device", "--usb",    "--ip", "--interface",
-                                             "--speed",  "--script", "--sim"};
+  static constexpr const char* kOptions[] = {"--device", "--usb",    "--ip",  "--openocd",
+                                             "--interface", "--speed", "--script", "--sim"};
   const char* option = args[index];
   bool known = false;
   for (const char* o : kOptions) known = known || std::strcmp(option, o) == 0;
@@ -75,6 +75,16 @@ int CLI_ParseConnectionOption(std::span<char* const> args, size_t& index, CLI_Co
     }
     config.Connection = PROBE_CONNECTION_IP;
     return CopyValue(option, value, config.IP, sizeof(config.IP)) ? 1 : -1;
+  }
+  if (std::strcmp(option, "--openocd") == 0) {
+    // The probe library reaches OpenOCD's Tcl port for a host text with this prefix.
+    const std::string host = std::string(CLI_OPENOCD_PREFIX) + value;
+    if (*value == '\0') {
+      std::fprintf(stderr, "error: --openocd needs HOST:PORT\n");
+      return -1;
+    }
+    config.Connection = PROBE_CONNECTION_IP;
+    return CopyValue(option, host.c_str(), config.IP, sizeof(config.IP)) ? 1 : -1;
   }
   if (std::strcmp(option, "--interface") == 0) {
     struct Interface {

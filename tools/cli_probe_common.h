@@ -1,8 +1,10 @@
 // Connection options shared by the vistro-cli commands that talk to a probe:
-//   [--device NAME] [--usb SN | --ip HOST[:PORT]] [--interface SWD|JTAG|FINE] [--speed KHZ]
-//   [--script FILE] [--sim COMMAND]...
+//   [--device NAME] [--usb SN | --ip HOST[:PORT] | --openocd HOST:PORT]
+//   [--interface SWD|JTAG|FINE] [--speed KHZ] [--script FILE] [--sim COMMAND]...
 // They fill a project configuration record for the probe session; --sim commands go to the
-// probe library before connecting (controls of the simulated target).
+// probe library before connecting (controls of the simulated target). --openocd is a TCP/IP
+// connection whose host text carries the prefix that makes the probe library talk to
+// OpenOCD's Tcl port.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +15,11 @@
 #include "probe/probe_config.h"
 
 constexpr const char* CLI_CONNECTION_USAGE =
-    "[--device NAME] [--usb SN | --ip HOST[:PORT]] [--interface SWD|JTAG|FINE] [--speed KHZ] "
-    "[--script FILE] [--sim COMMAND]...";
+    "[--device NAME] [--usb SN | --ip HOST[:PORT] | --openocd HOST:PORT] "
+    "[--interface SWD|JTAG|FINE] [--speed KHZ] [--script FILE] [--sim COMMAND]...";
+
+// Prefix of a TCP/IP host text that reaches OpenOCD instead of a probe ("openocd:HOST:PORT").
+constexpr const char* CLI_OPENOCD_PREFIX = "openocd:";
 
 struct CLI_Connection {
   PROJECT_CONFIG config;                  // as the options set it; defaults otherwise

@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kUsage =
     "sample ELF --symbol PATH [--symbol PATH]... [--period-us N] [--duration-ms N] [--download] "
-    "[--csv FILE] [--device NAME] [--usb SN | --ip HOST[:PORT]] [--interface SWD|JTAG|FINE] "
+    "[--csv FILE] [--device NAME] [--usb SN | --ip HOST[:PORT] | --openocd HOST:PORT] [--interface SWD|JTAG|FINE] "
     "[--speed KHZ] [--script FILE] [--sim COMMAND]...";
 
 struct FileClose {

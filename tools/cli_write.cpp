@@ -25,7 +25,7 @@ namespace {
 constexpr const char* kUsage =
     "write ELF --symbol PATH --op set|invert|add|sub|mul|div|mod|and|or|xor|shl|shr --value V "
     "[--min-write X] [--max-write Y] [--catch-overflow 0|1] [--device NAME] "
-    "[--usb SN | --ip HOST[:PORT]] [--interface SWD|JTAG|FINE] [--speed KHZ] [--script FILE] "
+    "[--usb SN | --ip HOST[:PORT] | --openocd HOST:PORT] [--interface SWD|JTAG|FINE] [--speed KHZ] [--script FILE] "
     "[--sim COMMAND]...";
 
 constexpr const char* kOpNames[APP_WRITE_OP_COUNT] = {"set", "invert", "add", "sub", "mul", "div",

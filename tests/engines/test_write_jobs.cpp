@@ -2,6 +2,8 @@
 // probe; the symbol watch is told through the written-symbol handler.
 #include <gtest/gtest.h>
 
+#include <bit>
+
 #include "core/app_engine_notify.h"
 #include "core/app_memread.h"
 #include "core/app_mode.h"
@@ -138,6 +140,22 @@ TEST_F(WriteJobTest, PeriodicOperationUntilStopped) {
   EXPECT_EQ(busy.load(), 0);
 }
 
+// Leaving Run mode ends every periodic write, whoever started it.
+TEST_F(WriteJobTest, StopAllPeriodicWrites) {
+  Connect();
+  ACTIVE_SYMBOL* s = Add(MakeSymbol("ramp", 0x300, TYPEID_U32));
+  ASSERT_EQ(WriteByJob(Request(*s, APP_WRITE_SET, 0)), 0);
+  const APP_WRITE_REQUEST add = Request(*s, APP_WRITE_ADD, 1);
+  ASSERT_NE(APP_PeriodicWriteOperation(&add, 2), 0u);
+  const APP_WriteTask second = APP_PeriodicWriteOperation(&add, 3);
+  ASSERT_TRUE(WaitFor([] { return FakeProbe::Get().Writes().size() >= 4; }));
+  APP_StopAllPeriodicWrites();
+  JOB_BUSY busy{0};
+  APP_WriteSymbolDataStop(&busy, second);  // a job after the stops: they have been served
+  ASSERT_TRUE(WaitIdle(busy));
+  ExpectNoMoreWrites();
+}
+
 // Tasks end by themselves when their symbol leaves the list, or when their calculation fails
 // in Run mode, which starting the sampling enters (1000 / divisor, a virtual symbol that
 // becomes 0); a later stop of the stale handle is harmless. Stopping the sampling ends Run mode.
@@ -208,26 +226,46 @@ TEST_F(WriteJobTest, PeriodZeroIsRaisedToTheFloor) {
   LOGIC_FreeCalculation(calc);
 }
 
-// The target holds the fixed-point number: a calculation written to a Q-format symbol goes
-// out in its raw form.
-TEST_F(WriteJobTest, PeriodicCalculationOfAQFormatSymbolWritesTheRawForm) {
+// A periodic calculation is written like a single write of its result: kept inside the write
+// limits, and in raw form for a Q-format symbol (the target holds the fixed-point number).
+TEST_F(WriteJobTest, PeriodicCalculationsKeepLimitsAndFixedPoint) {
   Connect();
   ACTIVE_SYMBOL* q = Add(MakeQSymbol("q", 0x500));
-  ASSERT_TRUE(ReadStart());
-  CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_NOP);
-  VALUE_SLOT v{};
-  v.f32 = -1.5f;
-  calc->pLeftValue = LOGIC_NewConstantValue(TYPEID_FLOAT, v, BASE_DECIMAL);
-  SYMBOL_ID id = Request(*q, 0, 0).Symbol;
-  const APP_WriteTask task = APP_PeriodicWriteCalcStart(&id, calc, 5);
-  LOGIC_FreeCalculation(calc);
-  ASSERT_TRUE(WaitFor([] { return !FakeProbe::Get().Writes().empty(); }));
-  JOB_BUSY busy{0};
-  APP_WriteSymbolCalcStop(&busy, task);
-  ASSERT_TRUE(WaitIdle(busy));
-  EXPECT_EQ(FakeProbe::Get().Writes()[0].bytes, 0x98u);
-  EXPECT_EQ(FakeProbe::Get().Writes()[0].size, 1u);
-  EXPECT_EQ(APP_LoadCurrentValue(*q).f32, -1.5f);
+  ACTIVE_SYMBOL* u8 = Add(MakeSymbol("u8", 0x510, TYPEID_U8));
+  u8->MaxWrite = 100.0;
+  ACTIVE_SYMBOL* i16 = Add(MakeSymbol("i16", 0x520, TYPEID_I16));
+  i16->MinWrite = -10.0;
+  struct Case {
+    ACTIVE_SYMBOL* symbol;
+    uint32_t type;
+    uint64_t constant;
+    uint64_t bytes;
+    uint64_t current;
+  } cases[] = {
+      {q, TYPEID_FLOAT, std::bit_cast<uint32_t>(-1.5f), 0x98, std::bit_cast<uint32_t>(-1.5f)},
+      {u8, TYPEID_U8, 200, 100, 100},
+      {i16, TYPEID_I32, static_cast<uint32_t>(-50), 0xFFF6, 0xFFF6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.symbol->Name);
+    FakeProbe::Get().Reset();
+    Connect();
+    CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_NOP);
+    VALUE_SLOT v{};
+    v.raw = c.constant;
+    calc->pLeftValue = LOGIC_NewConstantValue(c.type, v, BASE_DECIMAL);
+    SYMBOL_ID id = Request(*c.symbol, 0, 0).Symbol;
+    const APP_WriteTask task = APP_PeriodicWriteCalcStart(&id, calc, 5);
+    LOGIC_FreeCalculation(calc);
+    ASSERT_TRUE(WaitFor([] { return !FakeProbe::Get().Writes().empty(); }));
+    JOB_BUSY busy{0};
+    APP_WriteSymbolCalcStop(&busy, task);
+    ASSERT_TRUE(WaitIdle(busy));
+    EXPECT_EQ(FakeProbe::Get().Writes()[0].bytes, c.bytes);
+    EXPECT_EQ(FakeProbe::Get().Writes()[0].size, c.symbol->Size);
+    VALUE_SLOT current = APP_LoadCurrentValue(*c.symbol);
+    EXPECT_EQ(current.raw & ((1ull << (8 * (c.symbol == q ? 4 : c.symbol->Size))) - 1), c.current);
+  }
 }
 
 // ---- memory-read tasks -----------------------------------------------------------------------

@@ -10,6 +10,8 @@
 #include "core/job_engine.h"
 #include "gui/cust_msgbox.h"
 #include "gui/main_window.h"
+#include "gui/start_dialog.h"
+#include "tests/gui/gui_test_support.h"
 #include "platform/sys_time.h"
 
 // The font library keeps a few blocks for the whole process.
@@ -127,6 +129,8 @@ TEST_F(GuiTest, StartAndCloseHandShake) {
   ASSERT_EQ(JOB_Reset(), 0);
   MainWindow window(0, nullptr);
   EXPECT_FALSE(window.isEnabled());
+  // Started blank, the program offers the start dialog; the user cancels it.
+  OnNextModal<StartDialog>(&window, [](StartDialog* d) { d->reject(); });
   ASSERT_EQ(window.Start(), 0);
   const uint32_t start = SYS_GetTickMs();
   while (!window.IsInitDone() && SYS_GetTickMs() - start < 20000) {
@@ -134,6 +138,7 @@ TEST_F(GuiTest, StartAndCloseHandShake) {
   }
   EXPECT_TRUE(window.isEnabled());
   EXPECT_TRUE(window.close());
+  ClearQuitState();
   EXPECT_TRUE(JOB_IsStopped());
   EXPECT_EQ(JOB_Reset(), 0);
 }

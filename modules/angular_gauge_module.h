@@ -1,0 +1,15 @@
+// The angular gauge module: its settings part and, for now, a placeholder look.
+#pragma once
+
+#include "modules/typed_tool_module.h"
+
+class AngularGaugeModule : public TypedToolModule<ANGULAR_GAUGE_SETTINGS> {
+  Q_OBJECT
+
+ public:
+  explicit AngularGaugeModule(ModuleHost* host, QWidget* parent = nullptr);
+
+ protected:
+  ToolModuleDialog* CreateDialog(const MODULE_SETTINGS& initial, QWidget* parent) override;
+  void paintEvent(QPaintEvent* event) override;
+};
