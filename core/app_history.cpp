@@ -25,6 +25,13 @@ struct Rings {
   std::atomic<uint32_t> start_index{0};   // S
   std::atomic<uint32_t> latest_stamp{0};
   std::atomic<bool> stored_any{false};    // a record was stored since the last reset
+  // The same stamps unwrapped to 64 bits: the probe's 32-bit microsecond counter wraps
+  // after 71.6 minutes, and the time axis, searches and auto scroll need a time that only
+  // grows. Allocated together with `stamps`.
+  std::atomic<uint64_t*> stamps64{nullptr};
+  std::atomic<uint64_t> latest_stamp64{0};
+  uint64_t unwrap_last = 0;    // worker only: the last unwrapped stamp
+  bool unwrap_valid = false;   // worker only: false until the first record after a reset
 };
 
 Rings g_rings;
@@ -42,6 +49,25 @@ uint32_t LoadStamp(uint32_t* stamps, uint32_t index) {
 
 void StoreStamp(uint32_t* stamps, uint32_t index, uint32_t stamp) {
   std::atomic_ref<uint32_t>(stamps[index]).store(stamp, std::memory_order_relaxed);
+}
+
+uint64_t LoadStamp64(const uint64_t* stamps, uint32_t index) {
+  return std::atomic_ref<uint64_t>(const_cast<uint64_t&>(stamps[index])).load(std::memory_order_relaxed);
+}
+
+void StoreStamp64(uint64_t* stamps, uint32_t index, uint64_t stamp) {
+  std::atomic_ref<uint64_t>(stamps[index]).store(stamp, std::memory_order_relaxed);
+}
+
+// The 64-bit time of a 32-bit stamp that follows `last`: the step is taken as a signed
+// 32-bit difference, so a wrap of the counter continues the time, and a stamp a little
+// older than the previous one (a probe that repeats or reorders) does not count as a wrap.
+// Steps of 35 minutes or more between two records would be misread; sampling periods end
+// far below that.
+uint64_t Unwrap(uint64_t last, uint32_t stamp) {
+  const int32_t step = static_cast<int32_t>(stamp - static_cast<uint32_t>(last));
+  if (step < 0 && static_cast<uint64_t>(-static_cast<int64_t>(step)) > last) return 0;
+  return last + static_cast<uint64_t>(static_cast<int64_t>(step));
 }
 
 void ClearSlots(VALUE_SLOT* slots, uint32_t count) {
@@ -263,6 +289,7 @@ void APP_FreeHistory(ACTIVE_SYMBOL* symbol) {
 
 void APP_ReleaseSamplingBuffers() {
   SYS_Free(g_rings.stamps.exchange(nullptr));
+  SYS_Free(g_rings.stamps64.exchange(nullptr));
   g_plan = std::vector<PlanEntry>();
 }
 
@@ -278,21 +305,36 @@ void APP_ResetHistory() {
   g_rings.latest_index.store(0, std::memory_order_release);
   g_rings.start_index.store(0, std::memory_order_release);
   g_rings.latest_stamp.store(0, std::memory_order_relaxed);
+  g_rings.latest_stamp64.store(0, std::memory_order_relaxed);
+  g_rings.unwrap_last = 0;
+  g_rings.unwrap_valid = false;
 }
 
-int32_t APP_PrepareHistories() {
-  uint32_t* stamps = g_rings.stamps.load();
+namespace {
+
+// The time-stamp ring `ring` (allocated on first use) with every entry cleared; null after
+// "Insufficient memory!".
+template <typename T>
+T* ClearedStampRing(std::atomic<T*>& ring, const char* label) {
+  T* stamps = ring.load();
   if (stamps == nullptr) {
-    stamps = static_cast<uint32_t*>(
-        SYS_Alloc(APP_HISTORY_SLOTS * sizeof(uint32_t), "APP: Time stamp ring"));
+    stamps = static_cast<T*>(SYS_Alloc(APP_HISTORY_SLOTS * sizeof(T), label));
     if (stamps == nullptr) {
       SYS_ErrorBox("Insufficient memory!");
-      return -1;
+      return nullptr;
     }
-    for (uint32_t i = 0; i < APP_HISTORY_SLOTS; ++i) StoreStamp(stamps, i, 0);
-    g_rings.stamps.store(stamps);
-  } else {
-    for (uint32_t i = 0; i < APP_HISTORY_SLOTS; ++i) StoreStamp(stamps, i, 0);
+  }
+  for (uint32_t i = 0; i < APP_HISTORY_SLOTS; ++i) std::atomic_ref<T>(stamps[i]).store(0, std::memory_order_relaxed);
+  ring.store(stamps);
+  return stamps;
+}
+
+}  // namespace
+
+int32_t APP_PrepareHistories() {
+  if (ClearedStampRing(g_rings.stamps, "APP: Time stamp ring") == nullptr ||
+      ClearedStampRing(g_rings.stamps64, "APP: Time stamp ring (64 bits)") == nullptr) {
+    return -1;
   }
   int32_t result = 0;
   for (ACTIVE_SYMBOL_CELL* c = MAIN_pActiveSymbols; c != nullptr; c = c->pNext) {
@@ -318,7 +360,8 @@ void APP_SetPaused(bool paused) { g_state.paused.store(paused); }
 
 void APP_DecodeHSSRecords(const uint8_t* data, uint32_t n_bytes, uint32_t record_size) {
   uint32_t* stamps = g_rings.stamps.load(std::memory_order_relaxed);
-  if (data == nullptr || record_size < 4 || stamps == nullptr) return;
+  uint64_t* stamps64 = g_rings.stamps64.load(std::memory_order_relaxed);
+  if (data == nullptr || record_size < 4 || stamps == nullptr || stamps64 == nullptr) return;
   uint32_t n_records = n_bytes / record_size;
   if (n_records == 0) return;
   const bool paused = g_state.paused.load();
@@ -338,6 +381,10 @@ void APP_DecodeHSSRecords(const uint8_t* data, uint32_t n_bytes, uint32_t record
         uint32_t stamp;
         std::memcpy(&stamp, block + static_cast<size_t>(r) * record_size, sizeof stamp);
         StoreStamp(stamps, slot + r, stamp);
+        const uint64_t stamp64 = g_rings.unwrap_valid ? Unwrap(g_rings.unwrap_last, stamp) : stamp;
+        g_rings.unwrap_last = stamp64;
+        g_rings.unwrap_valid = true;
+        StoreStamp64(stamps64, slot + r, stamp64);
       }
       if (!paused) {
         // The very first record after a reset does not count for the extremes.
@@ -364,6 +411,7 @@ void APP_DecodeHSSRecords(const uint8_t* data, uint32_t n_bytes, uint32_t record
       s = 1;
     }
     g_rings.latest_stamp.store(last_stamp, std::memory_order_relaxed);
+    g_rings.latest_stamp64.store(g_rings.unwrap_last, std::memory_order_relaxed);
     g_rings.latest_index.store(last, std::memory_order_release);
     g_rings.start_index.store(s, std::memory_order_release);
     g_rings.write_index.store(w, std::memory_order_release);
@@ -413,7 +461,28 @@ uint32_t APP_GetTimestampAt(uint32_t i) {
   return LoadStamp(stamps, i <= l ? i : l);
 }
 
+uint64_t APP_GetTimestamp64At(uint32_t i) {
+  const uint64_t* stamps = g_rings.stamps64.load(std::memory_order_acquire);
+  if (i >= APP_HISTORY_SLOTS || stamps == nullptr) return 0;
+  if (g_rings.start_index.load(std::memory_order_acquire) != 0) return LoadStamp64(stamps, RingSlot(i));
+  const uint32_t l = g_rings.latest_index.load(std::memory_order_acquire);
+  return LoadStamp64(stamps, i <= l ? i : l);
+}
+
+APP_HISTORY_VIEW APP_GetHistoryView() {
+  APP_HISTORY_VIEW view;
+  view.stamps = g_rings.stamps64.load(std::memory_order_acquire);
+  if (view.stamps == nullptr) return view;
+  // One load of W decides both the count and the oldest slot, so that the two agree.
+  const bool wrapped = g_rings.start_index.load(std::memory_order_acquire) != 0;
+  const uint32_t w = g_rings.write_index.load(std::memory_order_acquire);
+  view.count = wrapped ? APP_HISTORY_SLOTS : w;
+  view.oldest_slot = wrapped ? w : 0;
+  return view;
+}
+
 const uint32_t* APP_GetTimestampRing() { return g_rings.stamps.load(std::memory_order_acquire); }
+uint64_t APP_GetLatestTimestamp64() { return g_rings.latest_stamp64.load(std::memory_order_relaxed); }
 uint32_t APP_GetLatestTimestamp() { return g_rings.latest_stamp.load(std::memory_order_relaxed); }
 uint32_t APP_GetWriteIndex() { return g_rings.write_index.load(std::memory_order_acquire); }
 uint32_t APP_GetLatestIndex() { return g_rings.latest_index.load(std::memory_order_acquire); }

@@ -128,3 +128,5 @@ void APP_SetIntDefaultHex(int32_t hex) {
   APP_UnlockGui();
   APP_Notify(APP_Signal::UpdateTable);
 }
+
+void APP_SetLaunchOption(int32_t option) { g_launch_option.store(option); }

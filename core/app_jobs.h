@@ -67,3 +67,5 @@ int32_t APP_GetIntDefaultHex();
 // Makes hexadecimal (1) or decimal (0) the default base of integers and gives every active
 // symbol that base at once (the list is walked under the GUI lock); then UpdateTable.
 void APP_SetIntDefaultHex(int32_t hex);
+// Records the launch option an Init handler read (the lifecycle's own Init).
+void APP_SetLaunchOption(int32_t option);

@@ -67,6 +67,23 @@ uint32_t APP_GetTimestampAt(uint32_t i);
 // other threads should prefer APP_GetTimestampAt.
 const uint32_t* APP_GetTimestampRing();
 uint32_t APP_GetLatestTimestamp();
+// The time stamps unwrapped to 64 bits (microseconds since sampling start, growing past the
+// 32-bit counter's wrap after 71.6 minutes): position i as for APP_GetTimestampAt, and the
+// newest record's stamp (0 before the first record).
+uint64_t APP_GetTimestamp64At(uint32_t i);
+uint64_t APP_GetLatestTimestamp64();
+
+// A consistent look at the history for readers that walk it in bulk: `count` samples, the
+// oldest in ring slot `oldest_slot`, position i in slot (oldest_slot + i) modulo
+// APP_HISTORY_SLOTS, in the 64-bit stamp ring and in every symbol's ring alike. Slots are
+// read with APP_LoadSlot and stamps with atomic_ref loads; the worker may overwrite the
+// oldest slots meanwhile (a reader then sees newer values there, never torn ones).
+struct APP_HISTORY_VIEW {
+  const uint64_t* stamps = nullptr;  // APP_HISTORY_SLOTS entries; null before the first start
+  uint32_t count = 0;
+  uint32_t oldest_slot = 0;
+};
+APP_HISTORY_VIEW APP_GetHistoryView();
 uint32_t APP_GetWriteIndex();   // W: next slot to fill
 uint32_t APP_GetLatestIndex();  // L: slot of the newest record
 uint32_t APP_GetStartIndex();   // S: 0 before the wrap, then one slot ahead of W

@@ -13,6 +13,7 @@
 #include "core/app_engine_notify.h"
 #include "core/app_mode.h"
 #include "core/job_engine.h"
+#include "core/lifecycle/app_lifecycle.h"
 #include "gui/cust_msgbox.h"
 #include "gui/shortcuts.h"
 #include "platform/sys_text.h"
@@ -123,7 +124,10 @@ MainWindow::~MainWindow() {
 
 MainWindow* MainWindow::Instance() { return g_main_window.load(); }
 
-int32_t MainWindow::Start() { return APP_Init(argc_, argv_, OnInitDone, this, &init_busy_); }
+int32_t MainWindow::Start() {
+  APP_RegisterProjectJobs();
+  return APP_Init(argc_, argv_, OnInitDone, this, &init_busy_);
+}
 
 void MainWindow::OnInitDone(void* owner) {
   // Runs on the worker. The signal carries no data that the window's lock guards, so it is
@@ -134,7 +138,13 @@ void MainWindow::OnInitDone(void* owner) {
 void MainWindow::_SlotOnFinAsyncAppInit() {
   is_init_done_ = true;
   setEnabled(true);
+  FinishProjectFlow();
   emit SignalInitFinished();
+  // A project opened at start-up may ask to start in Run mode (after whatever the start-up
+  // queued on the signal, such as an early close).
+  QTimer::singleShot(0, this, [this] {
+    if (!is_closing_) OpenInStartupMode();
+  });
 }
 
 bool MainWindow::IsGuiThread() { return QThread::currentThread() == thread(); }

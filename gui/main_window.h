@@ -204,6 +204,20 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   // meanwhile (IsWaitingForJob).
   void WaitForJob(const JOB_BUSY& busy);
   bool IsWaitingForJob() const { return waiting_for_job_ > 0; }
+  // True while input that would queue a job must wait: a job the GUI waits for, a pending
+  // ELF check, or a mode other than Edit.
+  bool IsInputBlocked() const;
+  // Waits for a queued project job (queueing result `queued`); false when nothing was queued.
+  bool RunJob(int32_t queued);
+  // After a project flow: menus, status label, a symbol selection that waited for the tree.
+  void FinishProjectFlow();
+  void UpdateProjectLabel();
+  // Enters Run mode when the open project asks to start in it.
+  void OpenInStartupMode();
+  void ShowSymbolSelection();
+  // The board's records go back to the project (before saving, closing, reparsing).
+  void HandBackContent();
+  void ClearBoard();
   // The new-project and open-project flows (main_window_project.cpp).
   void RunNewProjectFlow();
   void RunOpenProjectFlow(const QString& path);
@@ -280,4 +294,5 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   JOB_BUSY check_busy_{0};  // the ELF modification check
   JOB_BUSY project_busy_{0};
   uint8_t run_allowed_ = 0;
+  bool is_selection_pending_ = false;
 };

@@ -64,5 +64,7 @@ void MainWindow::UpdateBoardActions() {
 }
 
 uint32_t MainWindow::BoardLayer() const { return 0; }
+void MainWindow::HandBackContent() {}
+void MainWindow::ClearBoard() {}
 void MainWindow::EnterBoardMode(int32_t mode) { (void)mode; }
 void MainWindow::RefreshContents() {}

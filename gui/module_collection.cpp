@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "modules/records/module_types.h"
+
 
 namespace {
 
@@ -164,22 +166,6 @@ void PaintGlyph(QPainter& p, uint32_t type) {
       break;
     default: break;
   }
-}
-
-// Until the module type table is shared.
-const char* MODULE_DisplayName(uint32_t type) {
-  static const char* const names[] = {"Push Button", "Slider", "Label", "Digital Display",
-                                      "Checkbox", "Radio Buttons", "Grapher", "Linear Gauge",
-                                      "Angular Gauge", "LED", "Image", "Timer", "Frame Buffer",
-                                      "Toggle Button"};
-  return type < 14 ? names[type] : "";
-}
-std::string MODULE_DragPayload(uint32_t type) {
-  static const char* const names[] = {"PushButton", "Slider", "Label", "DigitalDisplay",
-                                      "CheckBox", "RadioButton", "Grapher", "LinearGauge",
-                                      "AngularGauge", "LED", "Image", "Timer", "FrameBuffer",
-                                      "ToggleButton"};
-  return type < 14 ? std::string("ModuleCreation: ") + names[type] : std::string();
 }
 
 }  // namespace

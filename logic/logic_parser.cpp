@@ -6,6 +6,7 @@
 
 #include "logic/logic_eval.h"
 #include "logic/logic_insert.h"
+#include "logic/logic_symbol_ids.h"
 #include "logic/logic_tokens.h"
 #include "platform/sys_msgbox.h"
 
@@ -709,6 +710,13 @@ LOGIC_TextResult LOGIC_ParseCalculationText(std::string_view text, CALCULATION_N
   }
   size_t end = 0;
   CALCULATION_NODE* calc = LOGIC_ParseCalculation(tokens, 0, &end, UNARY_NONE, nullptr);
+  if (calc != nullptr &&
+      LOGIC_CalculationDepth(calc, LOGIC_MAX_TREE_DEPTH + 1) > LOGIC_MAX_TREE_DEPTH) {
+    // A tree this deep could not be stored in the project file.
+    SYS_ErrorBox("Formula text is nested too deeply.");
+    LOGIC_FreeCalculation(calc);
+    calc = nullptr;
+  }
   r.parse_failed = calc == nullptr;
   r.flags = LOGIC_CheckCalculation(calc);
   if (out != nullptr) {
@@ -733,6 +741,11 @@ LOGIC_TextResult LOGIC_ParseFormulaText(std::string_view text, FORMULA_NODE** ou
   if (f != nullptr && !tokens.empty() && end + 1 < tokens.size()) {
     // Only a ")" without its "(" can stop a complete formula early.
     SYS_ErrorBox("Unexspected ')'");
+    LOGIC_FreeFormula(f);
+    f = nullptr;
+  }
+  if (f != nullptr && LOGIC_FormulaDepth(f, LOGIC_MAX_TREE_DEPTH + 1) > LOGIC_MAX_TREE_DEPTH) {
+    SYS_ErrorBox("Formula text is nested too deeply.");
     LOGIC_FreeFormula(f);
     f = nullptr;
   }

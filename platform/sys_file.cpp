@@ -216,6 +216,63 @@ int SYS_DeleteFile(const char* path) {
   return 0;
 }
 
+bool SYS_SameFile(const char* a, const char* b) {
+  struct stat sa;
+  struct stat sb;
+  if (a == nullptr || b == nullptr || stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+int SYS_CopyFile(const char* from, const char* to) {
+  if (from == nullptr || to == nullptr) return -1;
+  if (SYS_SameFile(from, to)) return 0;  // a copy onto itself would truncate the source
+  char temp[PATH_MAX];
+  if (snprintf(temp, sizeof temp, "%s.copy-%ld", to, static_cast<long>(getpid())) >=
+      static_cast<int>(sizeof temp)) {
+    SYS_SetLastErrorCode(SYS_ERROR_INVALID_NAME);
+    return -1;
+  }
+  const int in = open(from, O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    SYS_SetLastErrorFromErrno(errno, from);
+    return -1;
+  }
+  const int out = open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (out < 0) {
+    SYS_SetLastErrorFromErrno(errno, temp);
+    close(in);
+    return -1;
+  }
+  char buf[65536];
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = read(in, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    for (ssize_t done = 0; done < n && ok;) {
+      const ssize_t w = write(out, buf + done, static_cast<size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) ok = false;
+      else done += w;
+    }
+    if (!ok) break;
+  }
+  if (ok && fsync(out) != 0) ok = false;
+  if (!ok) SYS_SetLastErrorFromErrno(errno, to);
+  close(in);
+  if (close(out) != 0) ok = false;
+  if (ok && rename(temp, to) != 0) {
+    SYS_SetLastErrorFromErrno(errno, to);
+    ok = false;
+  }
+  if (!ok) unlink(temp);
+  return ok ? 0 : -1;
+}
+
 int SYS_GetFileTimes(SYS_File file, SYS_DateTime* last_access, SYS_DateTime* last_write) {
   struct stat st;
   if (file == SYS_INVALID_FILE || fstat(static_cast<int>(file), &st) != 0) return -1;

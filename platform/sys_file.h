@@ -51,6 +51,11 @@ int SYS_FlushFile(SYS_File file);
 int SYS_ReplaceFile(const char* from, const char* to);
 // 0 or -1.
 int SYS_DeleteFile(const char* path);
+// True when both paths name the same existing file (also through links).
+bool SYS_SameFile(const char* a, const char* b);
+// Copies `from` to `to` through a temporary file beside `to`, so that `to` is either the old
+// or the complete new file. Copying a file onto itself does nothing and succeeds. 0 or -1.
+int SYS_CopyFile(const char* from, const char* to);
 int SYS_GetFileTimes(SYS_File file, SYS_DateTime* last_access, SYS_DateTime* last_write);
 bool SYS_FileExists(const char* path);
 uint32_t SYS_GetFileAttributes(const char* path);

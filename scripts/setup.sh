@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
   gdb gdb-multiarch openocd
   xvfb xauth x11-apps x11-utils xdotool netpbm
+  file dpkg-dev
 )
 
 missing=()

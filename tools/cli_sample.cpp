@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/app_history_csv.h"
 #include "core/app_sampling.h"
-#include "logic/logic_format.h"
 #include "platform/sys_msgbox.h"
 #include "platform/sys_text.h"
 #include "platform/sys_thread.h"
@@ -61,20 +61,14 @@ bool Download(const CLI_Connection& connection, const char* elf) {
 }
 
 bool WriteCsv(FILE* out, const CLI_EngineSession& session) {
-  std::fputs("time_us", out);
-  for (const std::string& path : session.paths) std::fprintf(out, ",%s", path.c_str());
-  std::fputc('\n', out);
-  const uint32_t count = APP_GetSampleCount();
-  for (uint32_t i = 0; i < count; ++i) {
-    std::fprintf(out, "%u", APP_GetTimestampAt(i));
-    for (const ACTIVE_SYMBOL* s : session.symbols) {
-      VALUE_SLOT v{};
-      APP_GetSampleAt(s, i, &v);
-      std::fprintf(out, ",%s", LOGIC_FormatWatchValue(v, s->ValueType, false).c_str());
-    }
-    std::fputc('\n', out);
+  std::vector<APP_CSV_COLUMN> columns;
+  for (size_t i = 0; i < session.symbols.size() && i < session.paths.size(); ++i) {
+    columns.push_back(APP_CsvColumn(session.paths[i], session.symbols[i]));
   }
-  return std::fflush(out) == 0 && std::ferror(out) == 0;
+  const int32_t result = APP_WriteHistoryCsv(APP_GetHistoryView(), columns, 0, APP_HISTORY_SLOTS, [out](std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  });
+  return result == APP_CSV_OK && std::fflush(out) == 0 && std::ferror(out) == 0;
 }
 
 int RunSample(std::span<char* const> args) {

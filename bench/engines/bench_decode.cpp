@@ -12,46 +12,26 @@
 #include <memory>
 #include <vector>
 
-#include "core/app_active_list.h"
 #include "core/app_sampling.h"
-#include "probe/probe_session.h"
-#include "symbols/active_symbol.h"
+#include "tests/engines/history_feed.h"
 
 namespace {
 
 constexpr uint32_t kTypes[] = {TYPEID_U32, TYPEID_FLOAT, TYPEID_I16, TYPEID_U8, TYPEID_I32, TYPEID_DOUBLE};
 
-uint32_t SizeOf(uint32_t type) {
-  switch (type) {
-    case TYPEID_U8: return 1;
-    case TYPEID_I16: return 2;
-    case TYPEID_DOUBLE: return 8;
-    default: return 4;
-  }
+std::vector<uint32_t> Types(uint32_t count) {
+  std::vector<uint32_t> types;
+  for (uint32_t i = 0; i < count; ++i) types.push_back(kTypes[i % std::size(kTypes)]);
+  return types;
 }
 
 // The active list of `count` symbols with histories, and one read's worth of records.
 struct Fixture {
-  std::vector<std::unique_ptr<ACTIVE_SYMBOL>> symbols;
+  HistoryFeed feed;
   std::vector<uint8_t> records;
   uint32_t record_size = 0;
 
-  explicit Fixture(uint32_t count) {
-    APP_ClearActiveSymbols();
-    for (uint32_t i = 0; i < count; ++i) {
-      auto s = std::make_unique<ACTIVE_SYMBOL>();
-      snprintf(s->Name, sizeof s->Name, "sym%u", i);
-      s->ValueType = s->RawType = kTypes[i % std::size(kTypes)];
-      s->Size = SizeOf(s->ValueType);
-      s->Address = 0x20000000 + 8 * i;
-      APP_AddActiveSymbol(s.get());
-      symbols.push_back(std::move(s));
-    }
-    PROBE_ComputeHSSLayout();
-    record_size = PROBE_GetRecordSize();
-    APP_ResetHistory();
-    APP_PrepareHistories();
-    APP_SetPaused(false);
+  explicit Fixture(uint32_t count) : feed(Types(count)), record_size(feed.record_size) {
     const uint32_t n = APP_HSS_READ_BYTES / record_size;
     records.resize(static_cast<size_t>(n) * record_size);
     uint32_t seed = 12345;
@@ -63,10 +43,6 @@ struct Fixture {
       const uint32_t stamp = r * 100;
       std::memcpy(records.data() + static_cast<size_t>(r) * record_size, &stamp, 4);
     }
-  }
-  ~Fixture() {
-    for (auto& s : symbols) APP_FreeHistory(s.get());
-    APP_ClearActiveSymbols();
   }
 };
 
@@ -81,9 +57,10 @@ void BM_DecodeHSS(benchmark::State& state) {
   const size_t bytes = f.records.size();
   const uint32_t n_records = static_cast<uint32_t>(bytes / f.record_size);
   std::vector<uint8_t> copy(bytes);
-  // As large as the rings the decoding writes (8 bytes per value, 4 per stamp), at most 1 GiB.
+  // As large as the rings the decoding writes (8 bytes per value, 4 + 8 per stamp: the 32-bit
+  // stamp and its 64-bit unwrapped time), at most 1 GiB.
   const size_t ring_bytes = std::min<size_t>(
-      size_t{APP_HISTORY_SLOTS} * (4 + 8 * f.symbols.size()), size_t{1} << 30);
+      size_t{APP_HISTORY_SLOTS} * (12 + 8 * f.feed.symbols.size()), size_t{1} << 30);
   std::vector<uint8_t> ring(ring_bytes, 1);
   size_t ring_at = 0;
   double t_decode = 0, t_copy = 0, t_ring = 0;

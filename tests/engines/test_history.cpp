@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "core/app_history_csv.h"
 #include "core/app_symbol_access.h"
 #include "platform/sys_memory.h"
 #include "engines_support.h"
@@ -175,6 +176,63 @@ TEST_F(HistoryTest, RingWrapsAndKeepsStartAheadOfWrite) {
   EXPECT_EQ(APP_GetStartIndex(), 12u);
   EXPECT_EQ(At(s, N - 1).u32, 2 * N + 10);
   EXPECT_EQ(At(s, 0).u32, N + 11);
+}
+
+// The probe's 32-bit microsecond counter wraps after 71.6 minutes; the 64-bit stamps keep
+// growing across it, a stamp slightly older than the previous one is not a wrap, and a reset
+// starts over. The bulk view agrees with the positions.
+TEST_F(HistoryTest, TimeStampsUnwrapTo64Bits) {
+  Add(MakeSymbol("s", 0x100, TYPEID_U8));
+  const uint32_t rs = Start();
+  EXPECT_EQ(APP_GetHistoryView().count, 0u);
+  const uint32_t stamps[] = {0xFFFFFF00u, 0xFFFFFFF0u, 0x10u, 0x08u, 0x20u};
+  for (uint32_t stamp : stamps) Decode(MakeRecords(1, rs, stamp, 0, nullptr), rs);
+  const uint64_t wrap = uint64_t{1} << 32;
+  const uint64_t want[] = {0xFFFFFF00u, 0xFFFFFFF0u, wrap + 0x10, wrap + 0x08, wrap + 0x20};
+  const APP_HISTORY_VIEW view = APP_GetHistoryView();
+  ASSERT_EQ(view.count, 5u);
+  for (uint32_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(APP_GetTimestamp64At(i), want[i]) << i;
+    EXPECT_EQ(view.stamps[(view.oldest_slot + i) % APP_HISTORY_SLOTS], want[i]) << i;
+  }
+  EXPECT_EQ(APP_GetLatestTimestamp64(), wrap + 0x20);
+  EXPECT_EQ(APP_GetLatestTimestamp(), 0x20u);
+  Start();
+  Decode(MakeRecords(1, rs, 7, 0, nullptr), rs);
+  EXPECT_EQ(APP_GetLatestTimestamp64(), 7u);
+}
+
+// The CSV text of vistro-cli sample: header, one row per record, values as the watch shows
+// them; a failing sink and a cancelled progress stop the export.
+TEST_F(HistoryTest, HistoryAsCsv) {
+  ACTIVE_SYMBOL* a = Add(MakeSymbol("a", 0x100, TYPEID_I16));
+  ACTIVE_SYMBOL* b = Add(MakeSymbol("b", 0x104, TYPEID_FLOAT));
+  const uint32_t rs = Start();
+  Decode(MakeRecords(3, rs, 100, 10, [&](uint8_t* r, uint32_t i) {
+    PutAt<int16_t>(r, a->RecordOffset, static_cast<int16_t>(-int(i)));
+    PutAt<float>(r, b->RecordOffset, 0.5f * i);
+  }), rs);
+  const APP_CSV_COLUMN columns[] = {APP_CsvColumn("a", a), APP_CsvColumn("g.b", b)};
+  const APP_HISTORY_VIEW view = APP_GetHistoryView();
+  std::string text;
+  auto sink = [&](std::string_view t) { return text.append(t), true; };
+  EXPECT_EQ(APP_WriteHistoryCsv(view, columns, 0, APP_HISTORY_SLOTS, sink), APP_CSV_OK);
+  EXPECT_EQ(text, "time_us,a,g.b\n100,0,0.000000\n110,-1,0.500000\n120,-2,1.000000\n");
+  text.clear();
+  EXPECT_EQ(APP_WriteHistoryCsv(view, columns, 1, 1, sink), APP_CSV_OK);
+  EXPECT_EQ(text, "time_us,a,g.b\n110,-1,0.500000\n");
+  // A copy of positions 1.. writes the same rows.
+  APP_HISTORY_COPY copy;
+  const VALUE_SLOT* rings[] = {a->pHistory->Slots, b->pHistory->Slots};
+  ASSERT_TRUE(APP_CopyHistory(view, rings, 1, 100, copy));
+  const APP_CSV_COLUMN copied[] = {{"a", copy.rings[0].data(), TYPEID_I16}, {"g.b", copy.rings[1].data(), TYPEID_FLOAT}};
+  text.clear();
+  EXPECT_EQ(APP_WriteHistoryCsv(copy.View(), copied, 0, APP_HISTORY_SLOTS, sink), APP_CSV_OK);
+  EXPECT_EQ(text, "time_us,a,g.b\n110,-1,0.500000\n120,-2,1.000000\n");
+  EXPECT_EQ(APP_WriteHistoryCsv(view, columns, 0, 3, [](std::string_view) { return false; }),
+            APP_CSV_WRITE_FAILED);
+  EXPECT_EQ(APP_WriteHistoryCsv(view, columns, 0, 3, sink, [](uint64_t, uint64_t) { return false; }),
+            APP_CSV_CANCELLED);
 }
 
 TEST_F(HistoryTest, VirtualAndQFormatSymbols) {

@@ -12,7 +12,17 @@
 #include "gui/app_settings_dialog.h"
 #include "gui/cust_msgbox.h"
 #include "gui/main_window.h"
+#include "gui/new_project_dialog.h"
 #include "gui/start_dialog.h"
+#include "core/app_active_list.h"
+#include "core/app_project.h"
+#include "core/app_sampling.h"
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QGroupBox>
+#include <QPushButton>
+#include <filesystem>
 #include "platform/sys_time.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -24,8 +34,16 @@ class MainWindowTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_EQ(JOB_Reset(), 0);
-    window_ = std::make_unique<MainWindow>(0, nullptr);
-    OnNextModal<StartDialog>(window_.get(), [](StartDialog* d) { d->reject(); });
+    window_ = std::make_unique<MainWindow>(int(args_.size()) - 1, args_.data());
+    OnNextModal<StartDialog>(window_.get(), [this](StartDialog* d) {
+      if (start_choice_ == StartDialog::kNewProject) {
+        for (QPushButton* b : d->findChildren<QPushButton*>()) {
+          if (b->text() == "OK") b->click();  // the radio buttons untouched
+        }
+      } else {
+        d->reject();
+      }
+    });
     ASSERT_EQ(window_->Start(), 0);
     const uint32_t start = SYS_GetTickMs();
     while (!window_->IsInitDone() && SYS_GetTickMs() - start < 20000) {
@@ -43,8 +61,130 @@ class MainWindowTest : public ::testing::Test {
     EXPECT_EQ(JOB_Reset(), 0);
   }
 
+  // Waits (running the event loop) until `done` holds; false after `ms`.
+  static bool WaitUntil(const std::function<bool()>& done, uint32_t ms = 20000) {
+    const uint32_t start = SYS_GetTickMs();
+    while (!done()) {
+      if (SYS_GetTickMs() - start > ms) return false;
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+  }
+
+  // A key as the user types it into the (active) window.
+  void Type(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), key, modifiers);
+  }
+
+  int start_choice_ = StartDialog::kNone;
+  std::vector<char*> args_{nullptr};  // the command line the window gets (null-terminated)
   std::unique_ptr<MainWindow> window_;
 };
+
+class NewProjectFlow : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    start_choice_ = StartDialog::kNewProject;
+    // The settings form: the simulated device and the demo firmware.
+    OnNextModal<NewProjectDialog>(QApplication::instance(), [](NewProjectDialog* d) {
+      for (QGroupBox* box : d->findChildren<QGroupBox*>()) {
+        if (box->title() == "Specify Target Device") box->findChild<QLineEdit*>()->setText("VSIM32H743");
+        if (box->title() == "ELF File") {
+          box->findChild<QLineEdit*>()->setText(VISTRO_SOURCE_DIR "/firmware/demo/demo.elf");
+        }
+      }
+      d->accept();
+    });
+    MainWindowTest::SetUp();
+  }
+};
+
+// What scripts/run.sh starts: the demo project, opened at start-up, enters Run mode on the
+// simulated target with the window showing (screen updates back on after the parse).
+class DemoAtStartUp : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    args_ = {program_, open_, nullptr};
+    MainWindowTest::SetUp();
+  }
+  char program_[8] = "vistro";
+  char open_[300] = "-openprj" VISTRO_SOURCE_DIR "/firmware/demo/demo.vistro";
+};
+
+TEST_F(DemoAtStartUp, OpensInRunModeAndF5SwitchesToEdit) {
+  ASSERT_TRUE(WaitUntil([] { return APP_GetAppMode() == APP_MODE_RUN; }));
+  EXPECT_TRUE(window_->updatesEnabled());
+  EXPECT_TRUE(window_->ProjectLabel()->text().endsWith("demo.vistro"));
+  EXPECT_FALSE(window_->CollectionDock()->isVisible());
+  Type(Qt::Key_F5);
+  EXPECT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
+  EXPECT_TRUE(window_->Action(MainWindow::kActSaveProject)->isEnabled());
+}
+
+const ACTIVE_SYMBOL* FindInTree(const ACTIVE_SYMBOL* node, const char* name) {
+  for (; node != nullptr; node = node->pNextSibling) {
+    if (strcmp(node->Name, name) == 0) return node;
+    if (const ACTIVE_SYMBOL* found = FindInTree(node->pFirstChild, name)) return found;
+  }
+  return nullptr;
+}
+
+// Start dialog (OK) -> project settings -> new project with the demo ELF -> a symbol ->
+// F5 programs the simulated target and samples -> F5 back -> Ctrl+S asks for a name.
+TEST_F(NewProjectFlow, FromTheStartDialogToRunModeAndSave) {
+  ASSERT_TRUE(WaitUntil([] { return APP_HasSymbolDatabase(); }));
+  EXPECT_TRUE(APP_IsProjectOpen());
+  EXPECT_EQ(window_->ProjectLabel()->text(), "Open Project: (not saved yet)");
+  auto* symbol = const_cast<ACTIVE_SYMBOL*>(FindInTree(APP_GetSymbolTree(), "g_counter_u16"));
+  ASSERT_NE(symbol, nullptr);
+  ASSERT_EQ(APP_AddActiveSymbol(symbol), 0);
+
+  // The download offer of a new project: answered with its default ("Yes").
+  std::vector<QString> boxes;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&boxes] {
+    if (auto* box = qobject_cast<DIALOG_CustMsgBox*>(QApplication::activeModalWidget())) {
+      boxes.push_back(box->CopyText());
+      box->findChildren<QPushButton*>().first()->click();
+    }
+  });
+  answer.start(10);
+  Type(Qt::Key_F5);
+  ASSERT_EQ(APP_GetAppMode(), APP_MODE_RUN);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].contains("program the target")) << boxes[0].toStdString();
+  EXPECT_FALSE(window_->Action(MainWindow::kActNewProject)->isEnabled());
+  EXPECT_FALSE(window_->Action(MainWindow::kActSaveProject)->isEnabled());
+  EXPECT_FALSE(window_->CollectionDock()->isVisible());
+  EXPECT_EQ(window_->ModeButton()->toolTip(), "Switch to Edit ( F5)");
+  VALUE_SLOT first{}, later{};
+  ASSERT_TRUE(WaitUntil([&] { return APP_GetLatestValue(symbol, &first); }));
+  ASSERT_TRUE(WaitUntil([&] { return APP_GetLatestValue(symbol, &later) && later.u16 != first.u16; }));
+
+  Type(Qt::Key_F5);
+  EXPECT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
+  EXPECT_TRUE(window_->CollectionDock()->isVisible());
+  EXPECT_FALSE(APP_IsReading());
+
+  // A new project has no file yet: Ctrl+S asks for one and adds the extension.
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vistro_gui_flow";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const QString name = QString::fromStdString((folder / "bench").string());
+  OnNextModal<QFileDialog>(window_.get(), [name](QFileDialog* d) {
+    d->selectFile(name);
+    QMetaObject::invokeMethod(d, "accept");
+  });
+  Type(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_TRUE(std::filesystem::exists(folder / "bench" / "bench.vistro"));
+  EXPECT_EQ(APP_GetModified(), 0);
+  EXPECT_TRUE(window_->ProjectLabel()->text().endsWith("bench.vistro"));
+  answer.stop();
+  EXPECT_EQ(boxes.size(), 1u);
+  std::filesystem::remove_all(folder);
+}
 
 // What reaches the window for Ctrl+Shift+Comma depends on the keyboard: Qt::Key_Comma, or
 // Qt::Key_Less where ',' and '<' share a key (X11 sends the shifted symbol).
@@ -70,7 +210,7 @@ TEST_F(MainWindowTest, F5WithEmptySymbolTableStaysInEdit) {
     text = box->CopyText();
     box->reject();
   });
-  QTest::keyClick(window_.get(), Qt::Key_F5);
+  Type(Qt::Key_F5);
   EXPECT_TRUE(text.contains("Empty Symbol Table! Add Symbol to enter Run mode!")) << text.toStdString();
   EXPECT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
   EXPECT_TRUE(window_->CollectionDock()->isVisible());

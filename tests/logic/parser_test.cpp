@@ -283,6 +283,8 @@ TEST_F(LogicParser, Messages) {
 TEST_F(LogicParser, HostileTextIsRefusedNotCrashed) {
   std::string longer = "a";
   for (int i = 0; i < 600; ++i) longer += "+a";
+  std::string chain = "a";  // short enough, but a tree too deep for the project file
+  for (int i = 0; i < 100; ++i) chain += "+a";
   const std::string nested = "Formula text is nested too deeply.|";
   const struct {
     std::string text;
@@ -293,6 +295,7 @@ TEST_F(LogicParser, HostileTextIsRefusedNotCrashed) {
       {std::string(200, '(') + "a" + std::string(200, ')'), false, "<null>", nested},
       {std::string(300, '!') + "a", true, "<null>", nested},
       {longer, false, "<null>", "Formula text is too long.|"},
+      {chain, false, "<null>", nested},
       {std::string(30, '(') + "a" + std::string(30, ')'), false, "a", ""},
   };
   for (const auto& c : cases) {

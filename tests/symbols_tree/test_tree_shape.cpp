@@ -240,7 +240,7 @@ TEST(SymbolTree, CopiedElementsEqualElementsBuiltOneByOne) {
                     n.DimensionCount, n.BitSize, n.BitOffset, n.Leaf, n.Array, n.Signed);
       out.push_back(line);
       for (const SYMBOL_DIMENSION* d = n.pDimensions; d != nullptr; d = d->pNext) {
-        out.back() += " " + std::to_string(d->Size);
+        out.back().append(" ").append(std::to_string(d->Size));
       }
     });
     return out;
