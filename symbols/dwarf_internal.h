@@ -199,20 +199,21 @@ int DWARF_AbbrevHasAttr(DWARF_STATE& st, const DWARF_RAW_SECTION& abbrevs, Dwarf
                         Dwarf_Half first, Dwarf_Half second, bool& has_first,
                         bool& has_second);
 
-// One entry of a DWARF 5 location list: the program counters it covers, [low, high), or
-// (default) any counter no other entry covers; its expression is a view of the section.
+// One entry of a location list: the program counters it covers, [low, high), or (default,
+// DWARF 5) any counter no other entry covers; its expression is a view of the section.
 struct DWARF_LOCLIST_ENTRY {
   uint64_t low = 0;
   uint64_t high = 0;
   bool is_default = false;
   std::span<const uint8_t> expression;
 };
-// Whether location attribute `attr` refers to a DWARF 5 location list (location_lists.cpp).
-bool DWARF_IsLocList5(DWARF_STATE& st, Dwarf_Attribute attr, const DWARF_UNIT* unit);
-// The entries of that list, in order; false (and no entries) when the reference, an address
-// index or an entry does not lie within its section.
-bool DWARF_ReadLocList5(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
-                        const DWARF_UNIT& unit, std::vector<DWARF_LOCLIST_ENTRY>& out);
+// Whether location attribute `attr` refers to a location list (location_lists.cpp).
+bool DWARF_IsLocList(DWARF_STATE& st, Dwarf_Attribute attr, const DWARF_UNIT* unit);
+// The entries of that list (.debug_loc before DWARF 5, .debug_loclists from 5 on), in
+// order; false (and no entries) when the reference, an address index or an entry does not
+// lie within its section.
+bool DWARF_ReadLocList(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
+                       const DWARF_UNIT& unit, std::vector<DWARF_LOCLIST_ENTRY>& out);
 
 // Decodes a location expression (location_ops.cpp); false when an operation is unknown or
 // runs past the end.

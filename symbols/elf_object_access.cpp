@@ -163,8 +163,8 @@ ELF_FILE& File(void* obj) { return *static_cast<ELF_FILE*>(obj); }
 
 // The DWARF library (20210528) frees a list context twice when a .debug_rnglists unit
 // header is malformed. Such a section is checked here and withheld from the library: its
-// ranges are then simply unavailable. Location lists (.debug_loclists) are read by our own
-// code (location_lists.cpp) and never handed to the library.
+// ranges are then simply unavailable. Location lists (.debug_loc, .debug_loclists) are read
+// by our own code (location_lists.cpp) and never handed to the library.
 bool ListSectionIsSound(const uint8_t* data, uint64_t size, bool big_endian) {
   auto get = [&](uint64_t at, int n) {
     return big_endian ? ReadBE(data + at, n) : ReadLE(data + at, n);
@@ -215,7 +215,8 @@ int GetSectionInfo(void* obj, Dwarf_Half index, Dwarf_Obj_Access_Section* out, i
   // A section whose bytes are not in the file reports size 0, so the library never asks to
   // read past the image.
   const bool present = d.needs_decoding || ELF_GetSectionData(&elf, index) != nullptr;
-  out->size = present && d.name != ".debug_loclists" ? d.size : 0;
+  const bool ours = d.name == ".debug_loc" || d.name == ".debug_loclists";
+  out->size = present && !ours ? d.size : 0;
   if (out->size != 0 && d.name == ".debug_rnglists") {
     const uint8_t* bytes = ELF_LoadDwarfSection(elf, index);
     if (!bytes || !ListSectionIsSound(bytes, d.size, elf.big_endian)) {

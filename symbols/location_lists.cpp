@@ -1,9 +1,9 @@
-// DWARF 5 location lists (.debug_loclists), read by our own code instead of the DWARF
-// library: the library (20210528) trusts the offset table of a list table and reads far
-// outside the section when an offset is wrong, which took every program that opened such a
-// file down. Here every index, offset and length is checked against the section; a list that
-// does not fit gives no location. The section is withheld from the library altogether
-// (elf_object_access.cpp), so nothing else in it reads these bytes.
+// Location lists (.debug_loc of DWARF 2 to 4, .debug_loclists of DWARF 5), read by our own
+// code instead of the DWARF library: the library (20210528) trusts the offset table of a list
+// table and reads far outside the section when an offset is wrong, which took every program
+// that opened such a file down. Here every index, offset and length is checked against the
+// section; a list that does not fit gives no location. Both sections are withheld from the
+// library altogether (elf_object_access.cpp), so nothing else in it reads these bytes.
 #include <cstring>
 
 #include "symbols/dwarf_cursor.h"
@@ -24,11 +24,15 @@ enum : uint8_t {
   kGnuViewPair = 0x09,
 };
 
-std::span<const uint8_t> LocListsSection(DWARF_STATE& st) {
+// Far more entries than any compiler writes for one variable; a longer list is taken as
+// malformed rather than walked (an inflated section may hold a gigabyte of them).
+constexpr size_t kMaxListEntries = 65536;
+
+std::span<const uint8_t> SectionBytes(DWARF_STATE& st, const char* name) {
   ELF_FILE& elf = *st.elf;
   uint32_t found = 0, index = 0;
   for (uint32_t i = 0; i < elf.dwarf_sections.size(); ++i) {
-    if (elf.dwarf_sections[i].name == ".debug_loclists") {
+    if (elf.dwarf_sections[i].name == name) {
       ++found;
       index = i;
     }
@@ -44,7 +48,8 @@ bool ListReference(DWARF_STATE& st, Dwarf_Attribute attr, Dwarf_Half form, uint6
   Dwarf_Unsigned v = 0;
   Dwarf_Off off = 0;
   Dwarf_Error err = nullptr;
-  if (form == DW_FORM_loclistx || form == DW_FORM_sec_offset) {
+  if (form == DW_FORM_loclistx || form == DW_FORM_sec_offset || form == DW_FORM_data4 ||
+      form == DW_FORM_data8) {
     if (dwarf_formudata(attr, &v, &err) == DW_DLV_OK) {
       value = v;
       return true;
@@ -78,21 +83,59 @@ uint64_t LocListsBase(DWARF_STATE& st, const DWARF_UNIT& unit) {
 
 }  // namespace
 
-bool DWARF_IsLocList5(DWARF_STATE& st, Dwarf_Attribute attr, const DWARF_UNIT* unit) {
+bool DWARF_IsLocList(DWARF_STATE& st, Dwarf_Attribute attr, const DWARF_UNIT* unit) {
   Dwarf_Half form = 0;
   Dwarf_Error err = nullptr;
   if (dwarf_whatform(attr, &form, &err) != DW_DLV_OK) {
     DWARF_DropError(st, err);
     return false;
   }
-  return form == DW_FORM_loclistx ||
-         (form == DW_FORM_sec_offset && unit != nullptr && unit->version >= 5);
+  if (form == DW_FORM_loclistx || form == DW_FORM_sec_offset) return true;
+  // DWARF 2 and 3 give a list's offset in a 4- or 8-byte constant.
+  return (form == DW_FORM_data4 || form == DW_FORM_data8) && unit != nullptr &&
+         unit->version < 4;
 }
 
-bool DWARF_ReadLocList5(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
-                        const DWARF_UNIT& unit, std::vector<DWARF_LOCLIST_ENTRY>& out) {
+namespace {
+
+// DWARF 2 to 4: pairs of addresses relative to the base address, a pair of zeros ending the
+// list and a first address of all ones choosing a new base; each range has a 2-byte length
+// and its expression.
+bool ReadLoc(DWARF_STATE& st, uint64_t offset, const DWARF_UNIT& unit,
+             std::vector<DWARF_LOCLIST_ENTRY>& out) {
+  const std::span<const uint8_t> section = SectionBytes(st, ".debug_loc");
+  const int address_size = unit.address_size;
+  if (section.empty() || address_size < 1 || address_size > 8 || offset >= section.size()) {
+    return false;
+  }
+  const uint64_t all_ones = address_size == 8 ? ~0ull : (1ull << (8 * address_size)) - 1;
+  DWARF_Cursor c(section, offset, st.elf->big_endian);
+  uint64_t base = unit.low_pc;
+  for (size_t walked = 0; walked < kMaxListEntries; ++walked) {
+    const uint64_t begin = c.Fixed(address_size);
+    const uint64_t end = c.Fixed(address_size);
+    if (!c.ok()) break;
+    if (begin == 0 && end == 0) return true;
+    if (begin == all_ones) {
+      base = end;
+      continue;
+    }
+    DWARF_LOCLIST_ENTRY e;
+    e.low = base + begin;
+    e.high = base + end;
+    e.expression = c.Bytes(c.Fixed(2));
+    if (!c.ok()) break;
+    out.push_back(e);
+  }
   out.clear();
-  const std::span<const uint8_t> section = LocListsSection(st);
+  return false;
+}
+
+// DWARF 5: typed entries; addresses may be indices into .debug_addr, and a list may be
+// named by its index in the offset table of the unit's list table.
+bool ReadLocLists(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Half form, uint64_t reference,
+                  const DWARF_UNIT& unit, std::vector<DWARF_LOCLIST_ENTRY>& out) {
+  const std::span<const uint8_t> section = SectionBytes(st, ".debug_loclists");
   const bool big = st.elf->big_endian;
   const int address_size = unit.address_size;
   const int offset_size = unit.offset_size;
@@ -100,14 +143,6 @@ bool DWARF_ReadLocList5(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
       (offset_size != 4 && offset_size != 8)) {
     return false;
   }
-  Dwarf_Half form = 0;
-  Dwarf_Error err = nullptr;
-  uint64_t reference = 0;
-  if (dwarf_whatform(attr, &form, &err) != DW_DLV_OK) {
-    DWARF_DropError(st, err);
-    return false;
-  }
-  if (!ListReference(st, attr, form, reference)) return false;
   uint64_t offset = reference;
   if (form == DW_FORM_loclistx) {
     // The index selects an entry of the table's offset array, which is preceded by the
@@ -137,7 +172,7 @@ bool DWARF_ReadLocList5(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
   };
   DWARF_Cursor c(section, offset, big);
   uint64_t base = unit.low_pc;
-  for (;;) {
+  for (size_t walked = 0; walked < kMaxListEntries; ++walked) {
     const uint8_t kind = c.Byte();
     DWARF_LOCLIST_ENTRY e;
     bool located = true;
@@ -181,13 +216,30 @@ bool DWARF_ReadLocList5(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
         located = false;
         break;
       default:
+        out.clear();
         return false;
     }
     if (located) e.expression = c.Bytes(c.Uleb());
-    if (!c.ok() || !indices_ok) {
-      out.clear();
-      return false;
-    }
+    if (!c.ok() || !indices_ok) break;
     if (located) out.push_back(e);
   }
+  out.clear();
+  return false;
+}
+
+}  // namespace
+
+bool DWARF_ReadLocList(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
+                       const DWARF_UNIT& unit, std::vector<DWARF_LOCLIST_ENTRY>& out) {
+  out.clear();
+  Dwarf_Half form = 0;
+  Dwarf_Error err = nullptr;
+  uint64_t reference = 0;
+  if (dwarf_whatform(attr, &form, &err) != DW_DLV_OK) {
+    DWARF_DropError(st, err);
+    return false;
+  }
+  if (!ListReference(st, attr, form, reference)) return false;
+  return unit.version >= 5 ? ReadLocLists(st, holder, form, reference, unit, out)
+                           : ReadLoc(st, reference, unit, out);
 }

@@ -22,6 +22,10 @@ uint64_t SignExtend(uint64_t v, int bytes) {
   return bits < 64 && (v >> (bits - 1)) != 0 ? v | (~0ull << bits) : v;
 }
 
+// Far more operations than a location expression needs (only two parts are kept); a longer
+// one is taken as malformed.
+constexpr size_t kMaxOps = 4096;
+
 }  // namespace
 
 bool LOC_DecodeExpression(std::span<const uint8_t> bytes, int address_size, int offset_size,
@@ -29,6 +33,7 @@ bool LOC_DecodeExpression(std::span<const uint8_t> bytes, int address_size, int 
   ops.clear();
   DWARF_Cursor c(bytes, 0, big_endian);
   while (!c.AtEnd()) {
+    if (ops.size() == kMaxOps) return false;
     LOC_OP op;
     op.atom = c.Byte();
     const uint8_t a = op.atom;

@@ -1,6 +1,7 @@
-// Reading location attributes through the DWARF library: the attribute per tag, the special
-// cases of member locations, the choice of the list entry, nested entry-value blocks and the
-// canonical frame address rule.
+// Reading location attributes: the attribute per tag, the special cases of member
+// locations, the choice of the list entry, nested entry-value blocks and the canonical frame
+// address rule. Expressions and lists are decoded by our own bounds-checked code; the DWARF
+// library only finds the attributes and their bytes in .debug_info.
 #include <cstring>
 #include <vector>
 
@@ -95,11 +96,6 @@ bool CfaRule(void* user, uint64_t pc, LOC_PART& out) {
   return true;
 }
 
-std::span<const uint8_t> BlockOf(uint64_t length, uint64_t pointer) {
-  if (!pointer || length == 0 || length > (1u << 20)) return {};
-  return {reinterpret_cast<const uint8_t*>(uintptr_t(pointer)), size_t(length)};
-}
-
 // Evaluates decoded operations; indices into .debug_addr are resolved first.
 LOC_RECORD EvaluateOps(DWARF_STATE& st, std::vector<LOC_OP>& ops, uint64_t pc,
                        const DWARF_UNIT* unit, LOC_Purpose purpose, Dwarf_Die holder) {
@@ -137,68 +133,6 @@ LOC_RECORD EvaluateExpression(DWARF_STATE& st, std::span<const uint8_t> bytes, u
   return EvaluateOps(st, ops, pc, unit, purpose, holder);
 }
 
-// The entry of a location description the library read that applies at `pc`, evaluated.
-LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned count,
-                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose,
-                        Dwarf_Die holder) {
-  const bool any_pc = pc == 0 || pc == ~0ull;
-  for (Dwarf_Unsigned i = 0; i < count; ++i) {
-    Dwarf_Small lle = 0, source = 0;
-    Dwarf_Unsigned raw_low = 0, raw_high = 0, op_count = 0, expr_off = 0, desc_off = 0;
-    Dwarf_Bool addr_unavailable = 0;
-    Dwarf_Addr low = 0, high = 0;
-    Dwarf_Locdesc_c desc = nullptr;
-    Dwarf_Error err = nullptr;
-    if (dwarf_get_locdesc_entry_d(head, i, &lle, &raw_low, &raw_high, &addr_unavailable, &low,
-                                  &high, &op_count, &desc, &source, &expr_off, &desc_off,
-                                  &err) != DW_DLV_OK) {
-      DWARF_DropError(st, err);
-      return {};
-    }
-    if (op_count == 0) continue;
-    // The library already adds the base address to list entries.
-    const bool in_range = source == 0 /* a plain expression */ ||
-                          (low == high ? pc == low : pc >= low && pc < high);
-    if (!any_pc && !in_range) continue;
-    std::vector<LOC_OP> ops;
-    ops.reserve(size_t(op_count));
-    for (Dwarf_Unsigned j = 0; j < op_count; ++j) {
-      LOC_OP op;
-      Dwarf_Unsigned op1 = 0, op2 = 0, op3 = 0, raw1 = 0, raw2 = 0, raw3 = 0, branch = 0;
-      if (dwarf_get_location_op_value_d(desc, j, &op.atom, &op1, &op2, &op3, &raw1, &raw2,
-                                        &raw3, &branch, &err) != DW_DLV_OK) {
-        DWARF_DropError(st, err);
-        ELF_Report(ELF_ERR_LOCATION_ELEMENT);
-        break;
-      }
-      op.op1 = op1;
-      op.op2 = op2;
-      op.op3 = op3;
-      switch (op.atom) {
-        case DW_OP_addrx:
-        case DW_OP_constx:
-        case DW_OP_GNU_addr_index:
-        case DW_OP_GNU_const_index:
-          op.op1 = raw1;  // the index into .debug_addr
-          break;
-        case DW_OP_implicit_value:
-        case DW_OP_entry_value:
-        case DW_OP_GNU_entry_value:
-          op.block = BlockOf(op.op1, op.op2);
-          break;
-        case DW_OP_const_type:
-          op.block = BlockOf(op.op2, op.op3);
-          break;
-        default:
-          break;
-      }
-      ops.push_back(op);
-    }
-    return EvaluateOps(st, ops, pc, unit, purpose, holder);
-  }
-  return {};
-}
-
 LOC_RECORD Offset(int64_t offset) {
   LOC_RECORD r;
   r.part_count = 1;
@@ -207,12 +141,12 @@ LOC_RECORD Offset(int64_t offset) {
   return r;
 }
 
-// The entry of a DWARF 5 location list that applies at `pc` (any counter: the first entry
-// with a location), evaluated.
-LOC_RECORD ReadList5(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
-                     const DWARF_UNIT& unit, uint64_t pc, LOC_Purpose purpose) {
+// The entry of a location list that applies at `pc` (any counter: the first entry with a
+// location), evaluated.
+LOC_RECORD ReadList(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
+                    const DWARF_UNIT& unit, uint64_t pc, LOC_Purpose purpose) {
   std::vector<DWARF_LOCLIST_ENTRY> entries;
-  if (!DWARF_ReadLocList5(st, holder, attr, unit, entries)) return {};
+  if (!DWARF_ReadLocList(st, holder, attr, unit, entries)) return {};
   const bool any_pc = pc == 0 || pc == ~0ull;
   const DWARF_LOCLIST_ENTRY* chosen = nullptr;
   const DWARF_LOCLIST_ENTRY* fallback = nullptr;
@@ -234,23 +168,42 @@ LOC_RECORD ReadList5(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
                 : LOC_RECORD{};
 }
 
-// Reads one location-valued attribute found on `holder`.
+// Reads one location-valued attribute found on `holder`: a list, or one expression.
 LOC_RECORD ReadAttr(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr, uint64_t pc,
                     LOC_Purpose purpose) {
   const DWARF_UNIT* unit = DWARF_UnitOf(st, DWARF_KeyOf(holder));
-  if (DWARF_IsLocList5(st, attr, unit)) {
-    return unit ? ReadList5(st, holder, attr, *unit, pc, purpose) : LOC_RECORD{};
-  }
-  Dwarf_Loc_Head_c head = nullptr;
-  Dwarf_Unsigned count = 0;
+  if (!unit) return {};
+  if (DWARF_IsLocList(st, attr, unit)) return ReadList(st, holder, attr, *unit, pc, purpose);
+  Dwarf_Half form = 0;
   Dwarf_Error err = nullptr;
-  if (dwarf_get_loclist_c(attr, &head, &count, &err) != DW_DLV_OK) {
+  if (dwarf_whatform(attr, &form, &err) != DW_DLV_OK) {
     DWARF_DropError(st, err);
     return {};
   }
-  LOC_RECORD r = EvaluateHead(st, head, count, pc, unit, purpose, holder);
-  dwarf_loc_head_c_dealloc(head);
-  return r;
+  if (form == DW_FORM_exprloc) {
+    Dwarf_Unsigned length = 0;
+    Dwarf_Ptr bytes = nullptr;
+    if (dwarf_formexprloc(attr, &length, &bytes, &err) != DW_DLV_OK) {
+      DWARF_DropError(st, err);
+      return {};
+    }
+    return EvaluateExpression(st, {static_cast<const uint8_t*>(bytes), size_t(length)}, pc,
+                              unit, purpose, holder);
+  }
+  if (form == DW_FORM_block1 || form == DW_FORM_block2 || form == DW_FORM_block4 ||
+      form == DW_FORM_block) {
+    Dwarf_Block* block = nullptr;
+    if (dwarf_formblock(attr, &block, &err) != DW_DLV_OK) {
+      DWARF_DropError(st, err);
+      return {};
+    }
+    const LOC_RECORD r = EvaluateExpression(
+        st, {static_cast<const uint8_t*>(block->bl_data), size_t(block->bl_len)}, pc, unit,
+        purpose, holder);
+    dwarf_dealloc(st.dbg, block, DW_DLA_BLOCK);
+    return r;
+  }
+  return {};
 }
 
 bool IsConstantForm(DWARF_STATE& st, Dwarf_Die die, Dwarf_Attribute attr) {

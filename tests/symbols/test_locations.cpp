@@ -154,11 +154,11 @@ TEST(Locations, VariablesOfARealFile) {
   EXPECT_EQ(LOC_GetTargetAddress(SYM_NONE), 0u);
 }
 
-// DWARF 5 location lists reached by section offset and by index: the entry chosen for a
-// program counter (any counter: the first entry), every kind of list entry, and references
-// out of range or lists cut short, which give no location. The crash input at the end once
-// took every program that opened it down.
-TEST(Locations, ListsOfDwarf5) {
+// Location lists of DWARF 5 (reached by section offset and by index) and DWARF 4: the entry
+// chosen for a program counter (any counter: the first entry), every kind of list entry, and
+// references out of range or lists cut short, which give no location. The crash input at the
+// end once took every program that opened it down.
+TEST(Locations, Lists) {
   ELF_FILE* elf = ELF_Open(FixturePath("loclists.elf").c_str(), true);
   ASSERT_NE(elf, nullptr);
   ElfCloser closer{elf};
@@ -175,6 +175,9 @@ TEST(Locations, ListsOfDwarf5) {
       {"by_index", 0x10047, 0x4000},   {"by_index", 0x10010, 0x4400},
       {"by_index", 0x10600, 0x5000},   {"index_out_of_range", ~0ull, 0},
       {"offset_out_of_range", ~0ull, 0}, {"cut_short", ~0ull, 0},
+      {"dw4_list", ~0ull, 0x6000},     {"dw4_list", 0x10001, 0x6000},
+      {"dw4_list", 0x1010f, 0x7000},   {"dw4_list", 0x10110, 0},
+      {"dw4_cut_short", ~0ull, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.pc));
