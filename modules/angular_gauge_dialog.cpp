@@ -7,7 +7,7 @@
 AngularGaugeDialog::AngularGaugeDialog(ToolModule* module, const MODULE_SETTINGS& initial, QWidget* parent)
     : ToolModuleDialog(module, initial, parent) {
   QFormLayout* form = nullptr;
-  fields_.Build(this, TypeLayout(), &form, [this] { SettingsEdited(); });
+  fields_.Build(this, TypeLayout(), QStringLiteral("Angular Gauge"), &form, [this] { SettingsEdited(); });
   angle_ = new QComboBox(this);
   angle_->addItems({QStringLiteral("90 degrees"), QStringLiteral("180 degrees"), QStringLiteral("270 degrees")});
   form->addRow(QStringLiteral("Angle:"), angle_);

@@ -9,7 +9,7 @@
 
 #include "platform/sys_msgbox.h"
 
-void GaugeDialogFields::Build(QWidget* parent, QVBoxLayout* layout, QFormLayout** range_form,
+void GaugeDialogFields::Build(QWidget* parent, QVBoxLayout* layout, const QString& title, QFormLayout** range_form,
                               const std::function<void()>& edited) {
   auto* connection = new QGroupBox(QStringLiteral("Connection"), parent);
   auto* connection_form = new QFormLayout(connection);
@@ -17,7 +17,7 @@ void GaugeDialogFields::Build(QWidget* parent, QVBoxLayout* layout, QFormLayout*
   connection_form->addRow(QStringLiteral("Display"), calc);
   layout->addWidget(connection);
 
-  auto* scale = new QGroupBox(QStringLiteral("Scale"), parent);
+  auto* scale = new QGroupBox(title, parent);
   auto* form = new QFormLayout(scale);
   min = new QSpinBox(scale);
   max = new QSpinBox(scale);

@@ -16,7 +16,9 @@ class QVBoxLayout;
 struct GaugeDialogFields {
   // Builds the groups into `layout`; `range_form` receives the range rows so that the dialog
   // can add its own rows beside them. `edited` runs after every change.
-  void Build(QWidget* parent, QVBoxLayout* layout, QFormLayout** range_form, const std::function<void()>& edited);
+  // `title` names the group of the range ("Angular Gauge", "Linear Gauge").
+  void Build(QWidget* parent, QVBoxLayout* layout, const QString& title, QFormLayout** range_form,
+             const std::function<void()>& edited);
 
   template <typename PART>
   void Load(const PART& p) {

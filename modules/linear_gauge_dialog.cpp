@@ -7,7 +7,7 @@
 LinearGaugeDialog::LinearGaugeDialog(ToolModule* module, const MODULE_SETTINGS& initial, QWidget* parent)
     : ToolModuleDialog(module, initial, parent) {
   QFormLayout* form = nullptr;
-  fields_.Build(this, TypeLayout(), &form, [this] { SettingsEdited(); });
+  fields_.Build(this, TypeLayout(), QStringLiteral("Linear Gauge"), &form, [this] { SettingsEdited(); });
   orientation_ = new QComboBox(this);
   orientation_->addItems({QStringLiteral("Horizontal"), QStringLiteral("Vertical")});
   form->addRow(QStringLiteral("Orientation:"), orientation_);

@@ -29,7 +29,10 @@ ColorButton::ColorButton(const QString& text, uint32_t rgba, QWidget* parent) : 
 
 void ColorButton::SetRgba(uint32_t rgba) {
   rgba_ = rgba;
-  setStyleSheet(QStringLiteral("background-color: %1").arg(ModuleRgbaCss(rgba)));
+  // The caption stays readable on dark colours.
+  const QColor c = ModuleColor(rgba);
+  const bool dark = c.alpha() > 96 && c.lightnessF() < 0.5;
+  setStyleSheet(QStringLiteral("background-color: %1; color: %2").arg(ModuleRgbaCss(rgba), dark ? QStringLiteral("white") : QStringLiteral("black")));
 }
 
 // ---- CalculationField / FormulaField -------------------------------------------------------

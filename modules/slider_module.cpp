@@ -13,6 +13,9 @@ SliderModule::SliderModule(ModuleHost* host, QWidget* parent) : TypedToolModule(
   layout->setContentsMargins(0, 0, 0, 0);
   slider_ = new QSlider(this);
   slider_->setRange(0, SLIDER_MAX_POSITION);
+  // Keys and clicks on the groove move by 1 % and 10 % of the range.
+  slider_->setSingleStep(SLIDER_MAX_POSITION / 100);
+  slider_->setPageStep(SLIDER_MAX_POSITION / 10);
   slider_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   layout->addWidget(slider_);
   connect(slider_, &QSlider::valueChanged, this, &SliderModule::_SlotOnValueChanged);
