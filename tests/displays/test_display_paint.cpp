@@ -271,7 +271,7 @@ TEST(StaticModules, LabelAndImage) {
   EXPECT_EQ(ImageTarget(img), QRectF(25, 0, 50, 50));
   EXPECT_TRUE(Near(shrunk, QPointF(50, 25), QColor(255, 128, 128), 6));  // half opaque red on white
   EXPECT_TRUE(Near(shrunk, QPointF(5, 25), Qt::white, 2));
-  img.scale_mode = IMAGE_SCALE_EXPAND;
+  img.scale_mode = IMAGE_SCALE_KEEP_EXPANDING;
   EXPECT_EQ(ImageTarget(img), QRectF(0, -25, 100, 100));
   img.image = QImage();
   Render(100, 50, [&](QPainter& p) { PaintImage(p, img); }, "image_none");
