@@ -6,6 +6,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "core/app_active_list.h"
 #include "logic/logic_eval.h"
@@ -154,7 +156,9 @@ QString WriteLimitsText(const ACTIVE_SYMBOL* s) {
     const uint32_t bits = 8 * LOGIC_TypeWidth(s->ValueType);
     const uint64_t mask = bits >= 64 ? ~0ULL : (1ULL << bits) - 1;
     auto hex = [mask](double v) {
-      return QString::number(static_cast<qulonglong>(static_cast<uint64_t>(static_cast<int64_t>(v)) & mask), 16).toUpper();
+      // Limits typed in the watch may lie beyond any integer: kept inside before converting.
+      const int64_t i = std::isnan(v) ? 0 : static_cast<int64_t>(std::clamp(v, -9.2e18, 9.2e18));
+      return QString::number(static_cast<qulonglong>(static_cast<uint64_t>(i) & mask), 16).toUpper();
     };
     return QStringLiteral("Minimum write value: 0x%1\nMaximum write value: 0x%2\nCan be modified in Symbol Watch")
         .arg(hex(s->MinWrite), hex(s->MaxWrite));

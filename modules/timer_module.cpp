@@ -50,7 +50,10 @@ void TimerModule::EnterRunMode() {
   update();
 }
 
-void TimerModule::EnterPreviewMode() { update(); }
+void TimerModule::EnterPreviewMode() {
+  writes_.StopAll(CONTROL_GetWriteSink());  // Preview writes nothing, also straight after Run
+  update();
+}
 
 void TimerModule::RunUpdate() {
   if (part_.Animate != 0) update();

@@ -126,6 +126,11 @@ TEST(AngularGauge, ZonesAndInvalidRange) {
   EXPECT_TRUE(Near(img, Polar(g.center, band, 225 - 270 * 0.05), QColor(0, 0, 255)));
   EXPECT_FALSE(Near(img, Polar(g.center, band, 225 - 270 * 0.25), QColor(0, 0, 255)));
 
+  // A light pen gets a dark face.
+  s.pen = QColor(230, 232, 240);
+  img = Render(240, 240, [&](QPainter& p) { PaintAngularGauge(p, s); });
+  EXPECT_LT(img.pixelColor(Polar(g.center, 0.3 * g.radius, 0).toPoint()).lightness(), 80);
+  s.pen = Qt::black;
   for (int32_t max : {0, -10}) {
     s.max = max;
     img = Render(240, 240, [&](QPainter& p) { PaintAngularGauge(p, s); });

@@ -96,4 +96,23 @@ TEST(ModuleDialogs, GaugesRefuseAnEmptyOrReversedScale) {
   SYS_SetMsgBoxHandler(nullptr);
 }
 
+TEST(ModuleDialogs, WriteLimitsTexts) {
+  ACTIVE_SYMBOL i16, flag, hex;
+  i16.ValueType = TYPEID_I16;
+  i16.MinWrite = -100;
+  i16.MaxWrite = 2.5;
+  flag.ValueType = TYPEID_BOOL;
+  hex.ValueType = TYPEID_U8;
+  hex.HexDisplay = HEX_MIN_WRITE | HEX_MAX_WRITE;
+  hex.MinWrite = -1e30;  // typed in the watch, far beyond the type
+  hex.MaxWrite = 255;
+  const std::string none = "Minimum write value: -\nMaximum write value: -\nCan be modified in Symbol Watch";
+  EXPECT_EQ(WriteLimitsText(nullptr).toStdString(), none);
+  EXPECT_EQ(WriteLimitsText(&flag).toStdString(), none);
+  EXPECT_EQ(WriteLimitsText(&i16).toStdString(),
+            "Minimum write value: -100\nMaximum write value: 2.5\nCan be modified in Symbol Watch");
+  EXPECT_EQ(WriteLimitsText(&hex).toStdString(),
+            "Minimum write value: 0x0\nMaximum write value: 0xFF\nCan be modified in Symbol Watch");
+}
+
 }  // namespace
