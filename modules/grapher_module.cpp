@@ -66,7 +66,7 @@ void GrapherModule::SyncPlot() {
   std::vector<GRAPHER_CHANNEL_STATE> states;
   for (const GRAPHER_CHANNEL& c : part_.Channels) {
     GRAPHER_CHANNEL_STATE s;
-    s.symbol = LOGIC_FindActiveSymbol(c.Symbol.get());
+    if (c.Symbol) s.id = *c.Symbol.get();
     s.name = c.Symbol ? QString::fromUtf8(c.Symbol->Name) : QString();
     s.colour = Colour(c.ColorRGBA);
     s.draw_style = c.DrawStyle;
@@ -145,6 +145,7 @@ void GrapherModule::EnterPreviewMode() { container_->Plot()->SetRunMode(false); 
 
 void GrapherModule::RunUpdate() {
   GraphWidget* plot = container_->Plot();
+  plot->ResolveSymbols();
   // A channel whose symbol is not sampled (gone from the list, or not read) starts the view
   // over.
   for (const GRAPHER_CHANNEL_STATE& s : plot->Channels()) {
@@ -172,6 +173,7 @@ QString GrapherModule::GetFrameStyleSheet() const {
 
 void GrapherModule::Export(bool whole_history) {
   GraphWidget* plot = container_->Plot();
+  plot->ResolveSymbols();
   uint32_t first = 0, count = APP_HISTORY_SLOTS;
   if (!whole_history) {
     const auto [begin, end] = plot->VisiblePositions();

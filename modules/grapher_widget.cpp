@@ -59,6 +59,7 @@ void GraphWidget::SetColours(const GRAPHER_COLOURS& colours) {
 void GraphWidget::SetChannels(std::vector<GRAPHER_CHANNEL_STATE> channels) {
   for (GRAPHER_CHANNEL_STATE& c : channels) c.y_resolution = std::max<uint32_t>(c.y_resolution, 1);
   channels_ = std::move(channels);
+  ResolveSymbols();
   update();
 }
 
@@ -67,8 +68,13 @@ void GraphWidget::SetPxPerDiv(int px) {
   update();
 }
 
+void GraphWidget::ResolveSymbols() {
+  for (GRAPHER_CHANNEL_STATE& c : channels_) c.symbol = run_mode_ ? LOGIC_FindActiveSymbol(&c.id) : nullptr;
+}
+
 void GraphWidget::SetRunMode(bool run) {
   run_mode_ = run;
+  ResolveSymbols();
   if (run) ResetView();
   if (!run) {
     value_box_->hide();
@@ -189,6 +195,7 @@ void GraphWidget::UpdateOverlays() {
 void GraphWidget::PrepareFrame() {
   view_.width = width();
   view_.height = height();
+  ResolveSymbols();
   if (!run_mode_) return;
   const GRAPHER_GEOMETRY g = GRAPHER_Geometry(view_);
   bool changed = false;

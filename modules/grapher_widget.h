@@ -15,12 +15,16 @@
 #include "modules/grapher_plot.h"
 #include "modules/grapher_texts.h"
 #include "modules/grapher_view.h"
+#include "logic/logic_tree.h"
 #include "symbols/active_symbol.h"
 
 class QLabel;
 
 struct GRAPHER_CHANNEL_STATE {
-  const ACTIVE_SYMBOL* symbol = nullptr;  // null: no active symbol matches the channel
+  SYMBOL_ID id;  // the channel's symbol by name and address
+  // The active symbol matching `id`, looked up again for every frame in Run mode (a record
+  // may go away with the symbol list); null outside Run mode and when none matches.
+  const ACTIVE_SYMBOL* symbol = nullptr;
   QString name;
   QColor colour;
   uint32_t draw_style = 0;
@@ -55,6 +59,8 @@ class GraphWidget : public QWidget {
   bool IsRunMode() const { return run_mode_; }
   void SetAutoScroll(bool on) { auto_scroll_ = on; }
   bool AutoScroll() const { return auto_scroll_; }
+  // Looks the channels' symbols up in the active list (Run mode; otherwise clears them).
+  void ResolveSymbols();
   // Repaints per second at most; 0 means the default.
   void SetDisplayRate(uint32_t hz);
   uint32_t DisplayRate() const { return display_rate_hz_; }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,9 +28,13 @@ constexpr int kModules = 1000;
 void Quiet(SYS_MsgBoxRequest& r) { r.cancelled = 1; }
 
 std::string Folder() {
-  static const std::string folder = [] {
+  // Never destroyed, so that the clean-up at exit can still name it.
+  static const std::string& folder = *[] {
     char tmpl[] = "/tmp/vistro-bench-project-XXXXXX";
-    return std::string(mkdtemp(tmpl));
+    const char* made = mkdtemp(tmpl);
+    if (made == nullptr) return new std::string("/tmp");
+    std::atexit([] { std::filesystem::remove_all(Folder()); });
+    return new std::string(made);
   }();
   return folder;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "core/app_active_list.h"
@@ -20,10 +21,13 @@ void Quiet(SYS_MsgBoxRequest& r) { r.cancelled = 1; }
 
 // A private folder for the input file and the saved copy.
 const std::string& Folder() {
-  static const std::string folder = [] {
+  // Never destroyed, so that the clean-up at exit can still name it.
+  static const std::string& folder = *[] {
     char tmpl[] = "/tmp/vistro-fuzz-project-XXXXXX";
     const char* made = mkdtemp(tmpl);
-    return std::string(made != nullptr ? made : "/tmp");
+    if (made == nullptr) return new std::string("/tmp");
+    std::atexit([] { std::filesystem::remove_all(Folder()); });
+    return new std::string(made);
   }();
   return folder;
 }

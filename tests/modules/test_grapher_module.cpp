@@ -60,6 +60,27 @@ TEST_F(GrapherModuleTest, ChannelSlotsAndRunModeLabels) {
   EXPECT_EQ(module.Container()->CursorLabel()->text(), "Cursor");
 }
 
+// Symbol records that go away with the list (a new ELF, a closed project) are never touched
+// again: the channels find their symbols anew for every frame.
+TEST_F(GrapherModuleTest, ChannelsOutliveTheirSymbolRecords) {
+  GrapherModule module(nullptr);
+  module.resize(400, 200);
+  {
+    HistoryFeed feed({TYPEID_FLOAT});
+    feed.Feed(0, 10, 0, 1000, [](size_t, uint64_t n) { return static_cast<double>(n); });
+    ASSERT_TRUE(module.AddSymbol(feed.symbols[0].get()));
+    APP_SetAppMode(APP_MODE_RUN);
+    module.EnterRunMode();
+    module.Update();
+    EXPECT_FALSE(module.grab().isNull());
+  }
+  module.Update();
+  EXPECT_FALSE(module.grab().isNull());
+  module.EnterEditMode();
+  EXPECT_FALSE(module.grab().isNull());
+  EXPECT_EQ(module.Part().Channels.size(), 1u);  // the binding stays for a symbol that comes back
+}
+
 TEST_F(GrapherModuleTest, GrapherDialogAddsChannelsAndRefusesUnsupportedTypes) {
   MODULE_SETTINGS record = *MODULE_DefaultSettings(MODULE_TYPE_GRAPHER);
   {

@@ -12,6 +12,7 @@
 #include "core/app_symbol_access.h"
 #include "modules/grapher_export.h"
 #include "modules/grapher_widget.h"
+#include "platform/sys_text.h"
 #include "tests/engines/history_feed.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -33,6 +34,8 @@ class GraphWidgetTest : public ::testing::Test {
     std::vector<GRAPHER_CHANNEL_STATE> out;
     for (const auto& s : feed.symbols) {
       GRAPHER_CHANNEL_STATE c;
+      c.id.Address = s->Address;
+      SYS_CopyText(c.id.Name, sizeof c.id.Name, s->Name);
       c.symbol = s.get();
       c.name = s->Name;
       c.colour = Qt::red;
