@@ -297,4 +297,5 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   JOB_BUSY project_busy_{0};
   uint8_t run_allowed_ = 0;
   bool is_selection_pending_ = false;
+  bool is_loading_modules_ = false;
 };

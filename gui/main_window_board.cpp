@@ -71,7 +71,8 @@ void MainWindow::ShowAddModuleMenu(const QPoint& global_pos) {
 }
 
 void MainWindow::HandBackContent() {
-  if (!APP_IsProjectOpen()) return;
+  // Modules built from the project's own records are no change of the project.
+  if (!APP_IsProjectOpen() || is_loading_modules_) return;
   PROJECT_SetModules(board_->GetAllModuleSettings());
 }
 
@@ -151,14 +152,19 @@ void MainWindow::_OnActionScaleType() {
 void MainWindow::_SlotOnUpdateGUIWallpaper() {
   PROJECT_VIEW view;
   APP_GetViewSettings(view);
+  const bool was_loading = is_loading_modules_;
+  is_loading_modules_ = true;  // the project's own wallpaper is no change either
   board_->SetWallpaperScaleType(view.WallpaperScaleType);
   board_->SetWallpaper(QString::fromUtf8(view.Wallpaper));
+  is_loading_modules_ = was_loading;
   UpdateBoardActions();
 }
 
 void MainWindow::_SlotOnUpdateGUILoadModules() {
+  is_loading_modules_ = true;
   board_->LoadModules(PROJECT_GetModules());
   _SlotOnUpdateGUIWallpaper();
+  is_loading_modules_ = false;
 }
 
 void MainWindow::_SlotOnUpdateTable() {}
