@@ -203,6 +203,12 @@ TEST_F(BoardTest, MarksPasteAndZoom) {
   EXPECT_EQ(board->Modules().back()->GetPosition(), QPoint(150, 100));
   board->_SlotOnPasteModule();  // no mark any more: (0, 0)
   EXPECT_EQ(board->Modules().back()->GetPosition(), QPoint(0, 0));
+  board->SelectModule(board->Modules()[1]);  // at (150, 100): the last by row
+  Key(Qt::Key_Tab);                           // wraps to the first
+  EXPECT_EQ(board->SelectedModule()->GetPosition(), QPoint(0, 0));
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(board->SelectedModule()->GetPosition(), QPoint(150, 100));
+  board->SelectModule(nullptr);
 
   const Snapshot before = Take();
   ASSERT_TRUE(board->ZoomIn());
