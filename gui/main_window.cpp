@@ -130,7 +130,8 @@ int32_t MainWindow::Start() {
 }
 
 void MainWindow::OnInitDone(void* owner) {
-  // Emitted without the lock, as the design of the Init job asks.
+  // Runs on the worker. The signal carries no data that the window's lock guards, so it is
+  // emitted without taking the lock.
   emit static_cast<MainWindow*>(owner)->_SignalFinAsyncAppInit();
 }
 
