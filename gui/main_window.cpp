@@ -61,12 +61,7 @@ MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
   SHORTCUT_BuildTables();
   BuildMenus();
   BuildToolBar();
-  board_area_ = new QScrollArea;
-  board_area_->setMinimumSize(875, 380);
-  board_area_->setWidgetResizable(true);
-  board_ = new QWidget;
-  board_area_->setWidget(board_);
-  setCentralWidget(board_area_);
+  BuildBoard();
   BuildDocks();
   BuildStatusBar();
   setAcceptDrops(true);
