@@ -10,6 +10,7 @@
 #include "core/app_mode.h"
 #include "gui/main_window.h"
 #include "gui/module_collection.h"
+#include "gui/table_widget.h"
 
 void MainWindow::_SlotOnAddModuleClicked(uint32_t type) { (void)type; }
 
@@ -52,7 +53,7 @@ void MainWindow::_OnActionWallpaper() {}
 void MainWindow::_OnActionScaleType() {}
 void MainWindow::_SlotOnUpdateGUIWallpaper() {}
 void MainWindow::_SlotOnUpdateGUILoadModules() {}
-void MainWindow::_SlotOnUpdateTable() {}
+void MainWindow::_SlotOnUpdateTable() { watch_table_->UpdateTable(true); }
 void MainWindow::_SlotOnAssignColors() {}
 
 void MainWindow::UpdateBoardActions() {
@@ -67,4 +68,4 @@ uint32_t MainWindow::BoardLayer() const { return 0; }
 void MainWindow::HandBackContent() {}
 void MainWindow::ClearBoard() {}
 void MainWindow::EnterBoardMode(int32_t mode) { (void)mode; }
-void MainWindow::RefreshContents() {}
+void MainWindow::RefreshContents() { watch_table_->UpdateTable(false); }
