@@ -185,9 +185,11 @@ void PaintAngularGauge(QPainter& p, const ANGULAR_GAUGE_STATE& s) {
                         0.08 * r, 0.08 * r);
     face = face.united(foot);
   }
+  // The face contrasts with the pen: light behind a dark pen, dark behind a light one.
+  const bool light_pen = s.pen.lightnessF() > 0.5;
   QRadialGradient shade(g.center, r);
-  shade.setColorAt(0.0, QColor(252, 252, 252));
-  shade.setColorAt(1.0, QColor(222, 222, 222));
+  shade.setColorAt(0.0, light_pen ? QColor(62, 66, 74) : QColor(252, 252, 252));
+  shade.setColorAt(1.0, light_pen ? QColor(28, 30, 34) : QColor(222, 222, 222));
   p.fillPath(face, shade);
   QLinearGradient bezel(s.rect.topLeft(), s.rect.bottomRight());
   bezel.setColorAt(0.0, s.pen.lighter(150));

@@ -1,4 +1,4 @@
-// Painting of the angular gauge: a round dial with a bezel, the three indicator zones on an
+// Painting of the angular gauge: a round dial (light, or dark behind a light pen) with a bezel, the three indicator zones on an
 // arc band, labelled ticks, a needle and a digital read-out under the pivot.
 //
 // Dial geometry: the sweep is centred on 12 o'clock and runs clockwise from the minimum to the

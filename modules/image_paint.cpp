@@ -7,7 +7,7 @@
 QRectF ImageTarget(const IMAGE_STATE& s) {
   if (s.image.isNull() || s.scale_mode == IMAGE_SCALE_IGNORE_ASPECT) return s.rect;
   const QSizeF size = QSizeF(s.image.size())
-                          .scaled(s.rect.size(), s.scale_mode == IMAGE_SCALE_EXPAND ? Qt::KeepAspectRatioByExpanding
+                          .scaled(s.rect.size(), s.scale_mode == IMAGE_SCALE_KEEP_EXPANDING ? Qt::KeepAspectRatioByExpanding
                                                                                  : Qt::KeepAspectRatio);
   return QRectF(s.rect.center().x() - size.width() / 2, s.rect.center().y() - size.height() / 2,
                 size.width(), size.height());

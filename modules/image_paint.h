@@ -5,18 +5,17 @@
 #include <QImage>
 #include <QRectF>
 
+#include "modules/records/module_settings.h"
+
 class QPainter;
 
-enum : int32_t {
-  IMAGE_SCALE_IGNORE_ASPECT = 0,  // stretched over the widget
-  IMAGE_SCALE_EXPAND = 1,         // covers the widget, the overhang cut off
-  IMAGE_SCALE_SHRINK = 2,         // fits inside the widget, centred
-};
+// Scale modes (the settings' IMAGE_SCALE_*): 0 stretched over the widget, 1 covering the
+// widget with the overhang cut off, 2 fitting inside the widget, centred.
 
 struct IMAGE_STATE {
   QRectF rect;
   QImage image;  // null: no picture
-  int32_t scale_mode = IMAGE_SCALE_SHRINK;
+  int32_t scale_mode = IMAGE_SCALE_KEEP_SHRINKING;
   double opacity = 1.0;  // 0 transparent .. 1 opaque
 };
 

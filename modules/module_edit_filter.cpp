@@ -36,9 +36,13 @@ bool ModuleEditFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
-  if (APP_GetAppMode() != APP_MODE_EDIT || !IsEditEvent(event) || !watched->isWidgetType()) {
-    return false;
+  if (APP_GetAppMode() != APP_MODE_EDIT || !watched->isWidgetType()) return false;
+  const bool taken = IsEditEvent(event);
+  // The board also follows releases (to end its drags) and entries (hover); the module still
+  // gets those.
+  if (forward_ && (taken || event->type() == QEvent::MouseButtonRelease ||
+                   event->type() == QEvent::Enter)) {
+    forward_(static_cast<QWidget*>(watched), event);
   }
-  if (forward_) forward_(static_cast<QWidget*>(watched), event);
-  return true;
+  return taken;
 }

@@ -1,7 +1,8 @@
 // In Edit mode the board, not the module, handles the mouse: this filter, installed by the
 // board on every module widget and its children, hands presses, double clicks, moves, wheel
-// and shortcut events to the board and keeps them from the module's own controls. Releases,
-// and every event in Run and Preview mode, reach the module as usual.
+// and shortcut events to the board and keeps them from the module's own controls. Releases
+// and mouse entries are shown to the board too but still reach the module; every event in Run
+// and Preview mode reaches the module as usual.
 #pragma once
 
 #include <functional>

@@ -31,7 +31,7 @@ class ModuleHost {
   // The marked cell, if any.
   virtual std::optional<QPoint> MarkedCell() const = 0;
   // Puts the module at the record's position and size (header fields only) and lays out its
-  // widget; sizes below the type's minimum become the minimum. The module becomes placed.
+  // widget; a size below 1 means the type's minimum. The module becomes placed.
   virtual void PlaceModule(ToolModule* module, const MODULE_SETTINGS& where,
                            ModulePlacement how) = 0;
   // An accepted settings dialog changed a placed module: one timeline event.

@@ -9,6 +9,68 @@
 #include "modules/records/module_types.h"
 #include "modules/tool_module_dialog.h"
 
+namespace {
+
+// Draws the state border above the module's content and never takes the mouse.
+class ModuleFrameWidget : public QWidget {
+ public:
+  explicit ModuleFrameWidget(ToolModule* module) : QWidget(module), module_(module) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    PaintModuleFrame(painter, rect(), module_->FrameState());
+  }
+
+ private:
+  ToolModule* module_;
+};
+
+}  // namespace
+
+void PaintModuleFrame(QPainter& painter, const QRect& area, ModuleFrame frame) {
+  const QRectF r = QRectF(area).adjusted(1, 1, -1, -1);
+  painter.setBrush(Qt::NoBrush);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  switch (frame) {
+    case ModuleFrame::kNone:
+      return;
+    case ModuleFrame::kHover:
+      painter.setPen(QPen(QColor(0, 0, 255), 2, Qt::DashLine));
+      painter.drawRect(r);
+      return;
+    case ModuleFrame::kHighlight: {
+      QLinearGradient gradient(area.topLeft(), area.bottomRight());
+      gradient.setColorAt(0.0, QColor(0, 255, 128));
+      gradient.setColorAt(1.0, QColor(0, 128, 255));
+      painter.setPen(QPen(QBrush(gradient), 4));
+      painter.drawRect(QRectF(area).adjusted(2, 2, -2, -2));
+      return;
+    }
+    case ModuleFrame::kOtherLayer:
+      painter.setPen(QPen(QColor(128, 128, 128), 2, Qt::DotLine));
+      painter.drawRoundedRect(r, 3, 3);
+      return;
+    case ModuleFrame::kSelected:
+      painter.setPen(QPen(QColor(0, 0, 160), 1));
+      painter.drawRect(QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5));
+      painter.setPen(QPen(QColor(96, 128, 255), 1));
+      painter.drawRect(QRectF(area).adjusted(1.5, 1.5, -1.5, -1.5));
+      return;
+    case ModuleFrame::kGroup:
+      painter.setPen(QPen(QColor(0, 0, 255), 2));
+      painter.drawRect(r);
+      return;
+    case ModuleFrame::kNormal:
+      painter.setPen(QPen(QColor(128, 128, 128), 2));
+      painter.drawRoundedRect(r, 3, 3);
+      return;
+  }
+}
+
 ToolModule::ToolModule(uint32_t type, ModuleHost* host, QWidget* parent)
     : QWidget(host ? host->ModuleCanvas() : parent),
       type_(type),
@@ -17,6 +79,7 @@ ToolModule::ToolModule(uint32_t type, ModuleHost* host, QWidget* parent)
   if (layer_ >= MODULE_LAYER_COUNT) layer_ = 0;
   setObjectName(QString::fromUtf8(MODULE_GetTypeInfo(type) ? MODULE_GetTypeInfo(type)->ClassName
                                                            : "ToolModule"));
+  frame_widget_ = new ModuleFrameWidget(this);
   hide();  // shown when placed
 }
 
@@ -135,6 +198,19 @@ QSize ToolModule::GetCellSize() const { return placed_ ? cells_.size() : QSize(-
 void ToolModule::SetCellRect(const QRect& cells) {
   cells_ = cells;
   placed_ = true;
+}
+
+void ToolModule::SetPixelGeometry(const QRect& px) {
+  setGeometry(px);
+  frame_widget_->setGeometry(rect());
+  frame_widget_->raise();
+}
+
+void ToolModule::SetFrameState(ModuleFrame frame) {
+  if (frame == frame_state_) return;
+  frame_state_ = frame;
+  frame_widget_->raise();
+  frame_widget_->update();
 }
 
 void ToolModule::SetLayer(uint32_t layer) {

@@ -36,6 +36,20 @@ class ModuleHost;
 class QPainter;
 class ToolModuleDialog;
 
+// The border the board gives a module to show its state (Edit mode), in order of precedence.
+enum class ModuleFrame {
+  kNone,        // Run and Preview mode
+  kHover,       // dashed blue
+  kHighlight,   // thick green-to-blue: uses the symbol being highlighted
+  kOtherLayer,  // dotted gray: not on the current layer
+  kSelected,    // ridge blue
+  kGroup,       // solid blue
+  kNormal,      // solid gray
+};
+
+// Paints a module border of the state into `area` (pure; the module's frame widget uses it).
+void PaintModuleFrame(QPainter& painter, const QRect& area, ModuleFrame frame);
+
 class ToolModule : public QWidget {
   Q_OBJECT
 
@@ -99,6 +113,11 @@ class ToolModule : public QWidget {
   uint32_t GetLayer() const { return layer_; }
   // 16 or more is ignored.
   void SetLayer(uint32_t layer);
+  // Board only: the module's pixel rectangle on the canvas.
+  void SetPixelGeometry(const QRect& px);
+  // Board only: the state border, drawn above the module's own content.
+  void SetFrameState(ModuleFrame frame);
+  ModuleFrame FrameState() const { return frame_state_; }
   // The settings dialog while it is open, else null.
   ToolModuleDialog* OpenDialog() const { return open_dialog_; }
 
@@ -126,6 +145,8 @@ class ToolModule : public QWidget {
   QRect cells_;
   uint32_t layer_ = 0;
   ToolModuleDialog* open_dialog_ = nullptr;
+  ModuleFrame frame_state_ = ModuleFrame::kNormal;
+  QWidget* frame_widget_ = nullptr;
 
   friend class ToolModuleDialog;
 };

@@ -106,8 +106,13 @@ MODULE_SETTINGS ToolModuleDialog::GetDialogSettings() const {
   return settings;
 }
 
+void ToolModuleDialog::showEvent(QShowEvent* event) {
+  if (!shown_initial_) shown_initial_ = GetDialogSettings();
+  QDialog::showEvent(event);
+}
+
 void ToolModuleDialog::reject() {
-  if (!(GetDialogSettings() == initial_)) {
+  if (!(GetDialogSettings() == shown_initial_.value_or(initial_))) {
     const uint32_t answer = SYS_QuestionBox("Are you sure to cancel?", "Yes", "No", 1,
                                             SYS_MB_ICON_QUESTION, 1);
     if (answer != 0) return;

@@ -11,6 +11,8 @@
 // "Are you sure to cancel?" comes first; "No" keeps the dialog open.
 #pragma once
 
+#include <optional>
+
 #include <QDialog>
 
 #include "modules/records/module_settings.h"
@@ -44,6 +46,7 @@ class ToolModuleDialog : public QDialog {
   void reject() override;
 
  protected:
+  void showEvent(QShowEvent* event) override;
   // The type's controls go here (between the position group and the buttons).
   QVBoxLayout* TypeLayout() const { return type_layout_; }
   // Writes the type's controls into `settings` (whose part is of the dialog's type).
@@ -61,6 +64,9 @@ class ToolModuleDialog : public QDialog {
  private:
   ToolModule* module_ = nullptr;
   MODULE_SETTINGS initial_;
+  // The record the controls showed when the dialog opened: an unplaced module's record has no
+  // position and size, while the controls show 0 and the minimum.
+  std::optional<MODULE_SETTINGS> shown_initial_;
   QLineEdit* x_edit_ = nullptr;
   QLineEdit* y_edit_ = nullptr;
   QLineEdit* width_edit_ = nullptr;

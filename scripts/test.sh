@@ -10,5 +10,6 @@ build=${VISTRO_BUILD_DIR:-$root/build}
 export QT_QPA_PLATFORM=offscreen
 # Read only by sanitized builds.
 export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp ${TSAN_OPTIONS:-}"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp ${LSAN_OPTIONS:-}"
 cd "$build"
 ctest --output-on-failure -j "${VISTRO_JOBS:-$(nproc)}" --timeout 600

@@ -79,7 +79,7 @@ class Bench {
       return;
     }
     const std::string bitbang_port = line.substr(line.rfind(':') + 1);
-    std::mt19937 random(unsigned(::getpid()));
+    std::mt19937 random{static_cast<unsigned>(::getpid())};
     for (int attempt = 0; attempt < 5 && client_ == nullptr; ++attempt) {
       const int port = 20000 + int(random() % 30000);
       ocd_ = Spawn({"openocd", "-c", "set VISTRO_BITBANG_PORT " + bitbang_port, "-f",

@@ -132,6 +132,8 @@ void ReadPart(Reader& r, PUSH_BUTTON_SETTINGS& p) {
   r.Font(p.Font);
   p.HoldRepeat = r.Flag("HoldRepeat");
   p.IntervalMS = r.IntIn("IntervalMS", 1, INT32_MAX, 100);
+  // Files from before the button's alignment was kept have none: centred.
+  if (r.e->Attribute("Alignment") != nullptr) p.Alignment = static_cast<uint32_t>(r.Int("Alignment"));
   p.Press = r.Writes("SymbolWriteCalculationsPress");
   p.Release = r.Writes("SymbolWriteCalculationsRelease");
 }
@@ -352,6 +354,7 @@ struct Writer {
     WriteFont(e, p.Font);
     PROJECT_WriteFlag(e, "HoldRepeat", p.HoldRepeat != 0);
     PROJECT_WriteInt(e, "IntervalMS", p.IntervalMS);
+    PROJECT_WriteInt(e, "Alignment", static_cast<int32_t>(p.Alignment));
     WriteWrites(e, "SymbolWriteCalculationsPress", p.Press);
     WriteWrites(e, "SymbolWriteCalculationsRelease", p.Release);
   }

@@ -1,11 +1,11 @@
-// Rendering helpers of the display tests: a white image of a module's size, pixel colour
+// Helpers of the display tests: one application object for painting and widgets, a white image of a module's size, pixel colour
 // checks, and PNGs for a person to look at when VISTRO_RENDER_DIR names a folder.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QColor>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdlib>
@@ -16,7 +16,7 @@ inline void EnsureGuiApp() {
   static int argc = 1;
   static char name[] = "test_displays";
   static char* argv[] = {name, nullptr};
-  if (QGuiApplication::instance() == nullptr) new QGuiApplication(argc, argv);
+  if (QApplication::instance() == nullptr) new QApplication(argc, argv);
 }
 
 inline QImage Render(int w, int h, const std::function<void(QPainter&)>& paint, const char* png_name = nullptr) {

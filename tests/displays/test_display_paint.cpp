@@ -126,6 +126,11 @@ TEST(AngularGauge, ZonesAndInvalidRange) {
   EXPECT_TRUE(Near(img, Polar(g.center, band, 225 - 270 * 0.05), QColor(0, 0, 255)));
   EXPECT_FALSE(Near(img, Polar(g.center, band, 225 - 270 * 0.25), QColor(0, 0, 255)));
 
+  // A light pen gets a dark face.
+  s.pen = QColor(230, 232, 240);
+  img = Render(240, 240, [&](QPainter& p) { PaintAngularGauge(p, s); });
+  EXPECT_LT(img.pixelColor(Polar(g.center, 0.3 * g.radius, 0).toPoint()).lightness(), 80);
+  s.pen = Qt::black;
   for (int32_t max : {0, -10}) {
     s.max = max;
     img = Render(240, 240, [&](QPainter& p) { PaintAngularGauge(p, s); });
@@ -271,7 +276,7 @@ TEST(StaticModules, LabelAndImage) {
   EXPECT_EQ(ImageTarget(img), QRectF(25, 0, 50, 50));
   EXPECT_TRUE(Near(shrunk, QPointF(50, 25), QColor(255, 128, 128), 6));  // half opaque red on white
   EXPECT_TRUE(Near(shrunk, QPointF(5, 25), Qt::white, 2));
-  img.scale_mode = IMAGE_SCALE_EXPAND;
+  img.scale_mode = IMAGE_SCALE_KEEP_EXPANDING;
   EXPECT_EQ(ImageTarget(img), QRectF(0, -25, 100, 100));
   img.image = QImage();
   Render(100, 50, [&](QPainter& p) { PaintImage(p, img); }, "image_none");

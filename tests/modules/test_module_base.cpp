@@ -15,16 +15,11 @@
 #include "modules/tool_module.h"
 #include "modules/tool_module_dialog.h"
 #include "platform/sys_msgbox.h"
+#include "test_app.h"
 
 namespace {
 
-int argc = 1;
-char arg0[] = "test_modules";
-char* argv[] = {arg0, nullptr};
-QApplication& App() {
-  static QApplication app(argc, argv);
-  return app;
-}
+QApplication& App() { return TestApp(); }
 
 class PlacingHost : public ModuleHost {
  public:

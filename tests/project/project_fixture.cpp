@@ -62,6 +62,7 @@ void BuildFullProject(const std::string& elf, const std::string& picture) {
   auto* push = modules[0].As<PUSH_BUTTON_SETTINGS>();
   push->Text = "Start <motor> & \"go\"";
   push->HoldRepeat = 1;
+  push->Alignment = 0x41;  // bottom left
   push->Press.push_back(Write("g_small", 0x20000100, "g_small + 5", true));
   push->Press.push_back(Write("dev_id", 0x80000000u, "4294967295", false));
   push->Release.push_back(Write("g_ratio", 0x20000110, "g_ratio * 1.5f", true));

@@ -51,7 +51,7 @@ TEST_F(ProjectFile, SaveLoadSaveIsByteIdenticalAndGathersFiles) {
                            "MaxValue=\"18446744073709551616\"", "SerialNo=\"-1294967295\"",
                            "Border=\"29\"", "YOffset=\"-1.75\"", "PressOperationValue=\"2.5\"",
                            "Name=\".\\app.elf\"", "Image=\".\\panel.png\"", "SavedOnWindows=\"1\"",
-                           "QFromatIntBits=\"9\"", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"}) {
+                           "QFromatIntBits=\"9\"", "Alignment=\"65\"", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"}) {
     EXPECT_NE(first.find(text), std::string::npos) << text;
   }
 
@@ -64,6 +64,8 @@ TEST_F(ProjectFile, SaveLoadSaveIsByteIdenticalAndGathersFiles) {
   EXPECT_EQ(ReadText(first_path), first);
   EXPECT_EQ(ReadText(dir_.path / "motor" / "app.elf"), "ELF image bytes");
   EXPECT_EQ(log_.text, "");
+
+  EXPECT_EQ(PROJECT_GetModules()[0].As<PUSH_BUTTON_SETTINGS>()->Alignment, 0x41u);
 
   // Symbol options read back as set.
   const ACTIVE_SYMBOL* id = MAIN_pActiveSymbols->pNext->pSymbol;
