@@ -425,26 +425,21 @@ void TableWidget::_SlotOnQFormatSingedCheckBox(int row) {
   emit SignalSymbolsChanged();
 }
 
-void TableWidget::_SlotOnQFormatIntSpinBox(int row) {
-  ACTIVE_SYMBOL* s = SymbolAt(row);
-  QWidget* cell = cellWidget(row, kColQFormat);
-  if (s == nullptr || cell == nullptr || !IsEditable()) return;
-  auto* int_box = cell->findChild<QSpinBox*>(QStringLiteral("QIntBits"));
-  auto* frac_box = cell->findChild<QSpinBox*>(QStringLiteral("QFracBits"));
-  WATCH_SetQIntBits(*s, uint32_t(int_box->value()));
-  const QSignalBlocker b1(int_box), b2(frac_box);
-  int_box->setValue(s->QFormatIntBits);
-  frac_box->setValue(s->QFormatFracBits);
-  emit SignalSymbolsChanged();
-}
+void TableWidget::_SlotOnQFormatIntSpinBox(int row) { OnQFormatBits(row, true); }
+void TableWidget::_SlotOnQFormatFracSpinBox(int row) { OnQFormatBits(row, false); }
 
-void TableWidget::_SlotOnQFormatFracSpinBox(int row) {
+// One bit count changed: the other follows, and both boxes show what the record holds.
+void TableWidget::OnQFormatBits(int row, bool int_changed) {
   ACTIVE_SYMBOL* s = SymbolAt(row);
   QWidget* cell = cellWidget(row, kColQFormat);
   if (s == nullptr || cell == nullptr || !IsEditable()) return;
   auto* int_box = cell->findChild<QSpinBox*>(QStringLiteral("QIntBits"));
   auto* frac_box = cell->findChild<QSpinBox*>(QStringLiteral("QFracBits"));
-  WATCH_SetQFracBits(*s, uint32_t(frac_box->value()));
+  if (int_changed) {
+    WATCH_SetQIntBits(*s, uint32_t(int_box->value()));
+  } else {
+    WATCH_SetQFracBits(*s, uint32_t(frac_box->value()));
+  }
   const QSignalBlocker b1(int_box), b2(frac_box);
   int_box->setValue(s->QFormatIntBits);
   frac_box->setValue(s->QFormatFracBits);

@@ -89,6 +89,7 @@ class TableWidget : public QTableWidget {
   void BuildRow(int row, ACTIVE_SYMBOL& symbol);
   void BuildButtonRow(int row);
   void RefreshValues();
+  void OnQFormatBits(int row, bool int_changed);
   void ApplyColumnVisibility();
   void UpdateCountLabel();
   bool IsEditable() const;  // Edit mode
