@@ -22,6 +22,14 @@ elseif(NOT VISTRO_SANITIZE STREQUAL "")
   message(FATAL_ERROR "VISTRO_SANITIZE must be empty, 'address' or 'thread'")
 endif()
 
+# Fuzzing builds: every target is compiled with coverage instrumentation, so a fuzz target
+# sees the edges of every library it exercises (and of any library added later) without
+# per-target lists. The fuzz targets themselves add the libFuzzer driver (fuzz/).
+if(VISTRO_LIBFUZZER)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(VISTRO_MEMORY_GUARD)
   add_compile_definitions(VISTRO_MEMORY_GUARD=1)
 endif()

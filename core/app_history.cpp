@@ -1,9 +1,11 @@
 // The history rings: allocation, reset, decoding of HSS records, and access from any thread.
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include "core/app_qformat.h"
@@ -145,6 +147,7 @@ void DecodeColumn(const uint8_t* rec, uint32_t record_size, uint32_t n, uint32_t
                                               : std::numeric_limits<T>::max();
   T hi = std::numeric_limits<T>::has_infinity ? -std::numeric_limits<T>::infinity()
                                               : std::numeric_limits<T>::lowest();
+  bool any = false;  // a block of NaN only leaves the extremes as they were
   const uint8_t* p = rec + e.offset;
   uint32_t r = 0;
   for (; r < fold_from && r < n; ++r, p += record_size) {
@@ -158,10 +161,14 @@ void DecodeColumn(const uint8_t* rec, uint32_t record_size, uint32_t n, uint32_t
     uint64_t raw = 0;
     std::memcpy(&raw, &v, sizeof v);
     APP_StoreSlot(dst[r], raw);
+    if constexpr (std::is_floating_point_v<T>) {
+      if (std::isnan(v)) continue;
+    }
+    any = true;
     hi = v > hi ? v : hi;
     lo = v < lo ? v : lo;
   }
-  if (fold_from < n) {
+  if (any) {
     Fold(e, static_cast<double>(hi));
     Fold(e, static_cast<double>(lo));
   }

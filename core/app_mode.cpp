@@ -14,4 +14,11 @@ void APP_SetAppMode(int32_t mode) {
   LOGIC_SetRunMode(mode == APP_MODE_RUN);
 }
 
+void APP_LeaveRunMode() {
+  int32_t run = APP_MODE_RUN;
+  if (g_app_mode.compare_exchange_strong(run, APP_MODE_EDIT, std::memory_order_relaxed)) {
+    LOGIC_SetRunMode(false);
+  }
+}
+
 int32_t APP_GetAppMode() { return g_app_mode.load(std::memory_order_relaxed); }

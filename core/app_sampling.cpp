@@ -8,6 +8,7 @@
 #include "core/app_bridge.h"
 #include "core/app_engine_notify.h"
 #include "core/app_jobs.h"
+#include "core/app_mode.h"
 #include "core/app_probe_ops.h"
 #include "core/app_sampling_state.h"
 #include "core/app_symbol_access.h"
@@ -112,6 +113,9 @@ void ReadStartHandler(JOB_RECORD* job) {
   st.paused.store(false);
   st.first_start.store(false);
   job->Result = 0;
+  // From here on calculations follow the Run-mode rules: a division by a symbol that reads
+  // 0 ends a periodic write, and a written symbol reads its written value.
+  APP_SetAppMode(APP_MODE_RUN);
   StartReadTask();
 }
 
@@ -188,6 +192,7 @@ void APP_ReadStopNow() {
   st.reading.store(false);
   st.paused.store(true);
   st.first_start.store(true);
+  APP_LeaveRunMode();
   SYS_Free(g_read_buffer);
   g_read_buffer = nullptr;
   APP_Notify(APP_Signal::UpdateGUI);

@@ -2,6 +2,7 @@
 // periodic constant-operation and calculation tasks and their stop jobs.
 #include "core/app_write.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <new>
@@ -256,7 +257,7 @@ APP_WriteTask APP_PeriodicWriteOperation(const APP_WRITE_REQUEST* request, uint3
   p->Operation = request->Operation;
   p->Operand = request->Operand;
   task->pfCallback = PeriodicOperation;
-  task->PeriodMs = period_ms;
+  task->PeriodMs = std::max(period_ms, APP_MIN_WRITE_PERIOD_MS);
   return Remember(JOB_StartPeriodic(task));
 }
 
@@ -277,7 +278,7 @@ APP_WriteTask APP_PeriodicWriteCalcStart(const SYMBOL_ID* id, const CALCULATION_
   }
   task->pfCallback = PeriodicCalculation;
   task->pfRelease = ReleaseCalc;
-  task->PeriodMs = period_ms;
+  task->PeriodMs = std::max(period_ms, APP_MIN_WRITE_PERIOD_MS);
   return Remember(JOB_StartPeriodic(task));
 }
 

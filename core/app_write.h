@@ -75,6 +75,10 @@ int32_t APP_WriteSymbolNow(const APP_WRITE_REQUEST* request);
 // until it ends; a handle of a task that already ended names nothing.
 using APP_WriteTask = JOB_TaskId;
 
+// Shorter periods (0 above all: due on every idle pass, the worker would spin a core) are
+// raised to this floor; every period a user can enter in milliseconds is kept.
+constexpr uint32_t APP_MIN_WRITE_PERIOD_MS = 1;
+
 // Repeats the constant operation every `period_ms`. 0 for a null request or after
 // "Insufficient memory!". The task ends when its symbol leaves the active list.
 APP_WriteTask APP_PeriodicWriteOperation(const APP_WRITE_REQUEST* request, uint32_t period_ms);

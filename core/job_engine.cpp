@@ -37,6 +37,12 @@ struct Engine {
   uint32_t read_index = 0;
   JOB_PERIODIC_TASK* tasks = nullptr;
   uint32_t task_count = 0;
+  // The task whose callback runs, and the task the walk goes on with. A callback may unlink
+  // (and free) its own task or others; Unlink keeps these two up to date, so that the walk
+  // never touches an unlinked task.
+  JOB_PERIODIC_TASK* running = nullptr;
+  bool running_unlinked = false;
+  JOB_PERIODIC_TASK* walk_next = nullptr;
 };
 
 // Never destroyed: a worker thread may still run while the process exits, and must not find
@@ -65,6 +71,8 @@ bool IsListed(const JOB_PERIODIC_TASK* task) {
 }
 
 void Unlink(JOB_PERIODIC_TASK* task) {
+  if (task == g_engine.running) g_engine.running_unlinked = true;
+  if (task == g_engine.walk_next) g_engine.walk_next = task->pNext;
   if (task->pPrev != nullptr) task->pPrev->pNext = task->pNext; else g_engine.tasks = task->pNext;
   if (task->pNext != nullptr) task->pNext->pPrev = task->pPrev;
   task->pNext = nullptr;
@@ -119,13 +127,20 @@ bool RunTasks(uint32_t* wait_ms) {
       return true;
     }
     if (static_cast<int32_t>(t->NextDueMs - SYS_GetTickMs()) <= 0) {
+      g_engine.running = t;
+      g_engine.running_unlinked = false;
+      g_engine.walk_next = t->pNext;
       const int32_t result = t->pfCallback != nullptr ? t->pfCallback(t) : 1;
-      JOB_PERIODIC_TASK* next = t->pNext;  // after the call: it may have changed the list
-      if (result != 0) {
-        if (IsListed(t)) Unlink(t);
-        FreeTask(t);
-      } else {
-        t->NextDueMs = SYS_GetTickMs() + t->PeriodMs;
+      JOB_PERIODIC_TASK* next = g_engine.walk_next;
+      g_engine.running = g_engine.walk_next = nullptr;
+      // A task its callback unlinked belongs to the callback (which may have freed it).
+      if (!g_engine.running_unlinked) {
+        if (result != 0) {
+          Unlink(t);
+          FreeTask(t);
+        } else {
+          t->NextDueMs = SYS_GetTickMs() + t->PeriodMs;
+        }
       }
       t = next;
     } else {
@@ -224,16 +239,21 @@ int32_t JOB_QueueEx(const JOB_QUEUE_REQUEST& request) {
   if (!EnsureWorker()) return -1;
   const uint64_t start = SYS_GetHighResTicks();
   while (g_engine.slots[g_engine.write_index].used.load(std::memory_order_acquire) != 0) {
-    const uint64_t round_start = SYS_GetHighResTicks();
-    if (request.pfPoll != nullptr && request.pfPoll(request.pPollArg) < 0) return -3;
-    if (request.TimeoutMs != SYS_INFINITE &&
-        SYS_GetElapsedUs(start) > static_cast<uint64_t>(request.TimeoutMs) * 1000) {
-      return -2;
-    }
+    // The lock is released for the poll callback and the pause: the callback may process
+    // events that queue jobs or wait for the worker, which takes the lock before every job.
     SYS_Unlock(g_engine.lock);
+    const uint64_t round_start = SYS_GetHighResTicks();
+    const bool gave_up = request.pfPoll != nullptr && request.pfPoll(request.pPollArg) < 0;
+    const bool timed_out =
+        request.TimeoutMs != SYS_INFINITE &&
+        SYS_GetElapsedUs(start) > static_cast<uint64_t>(request.TimeoutMs) * 1000;
     const uint64_t spent_ms = SYS_GetElapsedUs(round_start) / 1000;
-    if (spent_ms < interval_ms) SYS_Sleep(static_cast<uint32_t>(interval_ms - spent_ms));
+    if (!gave_up && !timed_out && spent_ms < interval_ms) {
+      SYS_Sleep(static_cast<uint32_t>(interval_ms - spent_ms));
+    }
     SYS_Lock(g_engine.lock, SYS_INFINITE);
+    if (gave_up) return -3;
+    if (timed_out) return -2;
     // A worker that stopped meanwhile never frees the slot.
     if (g_engine.stopped.load()) return -1;
   }

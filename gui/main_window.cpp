@@ -61,12 +61,7 @@ MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
   SHORTCUT_BuildTables();
   BuildMenus();
   BuildToolBar();
-  board_area_ = new QScrollArea;
-  board_area_->setMinimumSize(875, 380);
-  board_area_->setWidgetResizable(true);
-  board_ = new QWidget;
-  board_area_->setWidget(board_);
-  setCentralWidget(board_area_);
+  BuildBoard();
   BuildDocks();
   BuildStatusBar();
   setAcceptDrops(true);
@@ -130,7 +125,8 @@ int32_t MainWindow::Start() {
 }
 
 void MainWindow::OnInitDone(void* owner) {
-  // Emitted without the lock, as the design of the Init job asks.
+  // Runs on the worker. The signal carries no data that the window's lock guards, so it is
+  // emitted without taking the lock.
   emit static_cast<MainWindow*>(owner)->_SignalFinAsyncAppInit();
 }
 

@@ -17,6 +17,7 @@
 #include "platform/sys_msgbox.h"
 
 class ModuleCollection;
+class ToolModuleBoard;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -188,6 +189,8 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   void BuildDocks();
   QWidget* BuildWatch();  // the Symbol Watch with its "Advanced View" box
   void BuildStatusBar();
+  void BuildBoard();
+  void ShowAddModuleMenu(const QPoint& global_pos);
   // Menu and tool actions as the mode, the project and the board allow.
   void UpdateActions();
   void UpdateBoardActions();  // copy, paste, undo, redo, zoom and layer controls
@@ -266,8 +269,7 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
 
   // Widgets (GUI thread).
   std::array<QAction*, kActionCount> actions_{};
-  QScrollArea* board_area_ = nullptr;
-  QWidget* board_ = nullptr;  // central board widget
+  ToolModuleBoard* board_ = nullptr;  // the central widget
   ModuleCollection* collection_ = nullptr;
   QDockWidget* collection_dock_ = nullptr;
   QDockWidget* watch_dock_ = nullptr;
@@ -299,4 +301,5 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   JOB_BUSY project_busy_{0};
   uint8_t run_allowed_ = 0;
   bool is_selection_pending_ = false;
+  bool is_loading_modules_ = false;
 };

@@ -33,10 +33,20 @@ class EngineWriteSink final : public ControlWriteSink {
 
 ControlWriteSink* g_sink = nullptr;
 
-// Busy flags of destroyed controls whose write was still queued; freed once it finished.
+// Busy flags of destroyed controls whose write was still queued; freed once it finished (at
+// the latest when the program ends).
+struct BusyGraveyard {
+  std::vector<JOB_BUSY*> flags;
+  ~BusyGraveyard() {
+    for (JOB_BUSY* f : flags) {
+      if (f->load() == 0) delete f;
+    }
+  }
+};
+
 std::vector<JOB_BUSY*>& Graveyard() {
-  static std::vector<JOB_BUSY*> flags;
-  return flags;
+  static BusyGraveyard graveyard;
+  return graveyard.flags;
 }
 
 void SweepGraveyard() {

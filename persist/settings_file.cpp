@@ -58,7 +58,13 @@ size_t FindSection(std::string& s, const char* section) {
   for (size_t pos = 0; pos < s.size(); pos = NextLine(s, pos)) {
     if (s[pos] == '[' && pos + n + 1 < s.size() && strncasecmp(&s[pos + 1], section, n) == 0 &&
         s[pos + 1 + n] == ']') {
-      return NextLine(s, pos);
+      const size_t body = NextLine(s, pos);
+      if (body < s.size() || IsLineEnd(s.back())) return body;
+      // The header is the file's last line and has no line end: a key written into the
+      // body must not run on after the header.
+      if (s.size() + 2 > SETTINGS_MAX_BYTES) return std::string::npos;
+      s += "\r\n";
+      return s.size();
     }
   }
   std::string header;

@@ -10,6 +10,7 @@ void* SYS_AllocAnon(uint32_t size);
 // Null is ignored.
 void SYS_Free(void* area);
 
-// Live blocks and their total size (guard configuration only; 0 otherwise).
+// Live blocks (every configuration) and their total size (guard configuration only; 0
+// otherwise).
 uint32_t SYS_GetLiveBlockCount();
 uint64_t SYS_GetLiveBlockBytes();

@@ -4,30 +4,10 @@
 // once for every level of nesting.
 #include <cstring>
 
+#include "symbols/dwarf_cursor.h"
 #include "symbols/dwarf_internal.h"
 
 namespace {
-
-// Length of the LEB128 number at `at`, or 0 when it runs past `end`.
-uint64_t LebLength(const uint8_t* data, uint64_t at, uint64_t end, uint64_t* value) {
-  uint64_t v = 0;
-  for (uint64_t i = at, shift = 0; i < end; ++i, shift += 7) {
-    if (shift < 64) v |= uint64_t(data[i] & 0x7F) << shift;
-    if ((data[i] & 0x80) == 0) {
-      if (value) *value = v;
-      return i - at + 1;
-    }
-  }
-  return 0;
-}
-
-uint64_t ReadUnsigned(const uint8_t* p, int n, bool big_endian) {
-  uint64_t v = 0;
-  for (int i = 0; i < n; ++i) {
-    v = big_endian ? (v << 8) | p[i] : v | (uint64_t(p[i]) << (8 * i));
-  }
-  return v;
-}
 
 // Size of the value of `form` at `at`, or 0 when unknown (zero-sized forms are handled by the
 // caller).
@@ -57,20 +37,20 @@ uint64_t ValueSize(const DWARF_RAW_SECTION& sec, const DWARF_UNIT& unit, Dwarf_H
     case DW_FORM_udata: case DW_FORM_sdata: case DW_FORM_ref_udata: case DW_FORM_strx:
     case DW_FORM_addrx: case DW_FORM_loclistx: case DW_FORM_rnglistx:
     case DW_FORM_GNU_addr_index: case DW_FORM_GNU_str_index:
-      return LebLength(d, at, end, nullptr);
+      return DWARF_LebLength(d, at, end, nullptr);
     case DW_FORM_string: {
       const void* nul = room ? std::memchr(d + at, 0, room) : nullptr;
       return nul ? uint64_t(static_cast<const uint8_t*>(nul) - (d + at)) + 1 : 0;
     }
     case DW_FORM_exprloc: case DW_FORM_block: {
       uint64_t length = 0;
-      n = LebLength(d, at, end, &length);
+      n = DWARF_LebLength(d, at, end, &length);
       return n && length <= room - n ? n + length : 0;
     }
     case DW_FORM_block1: case DW_FORM_block2: case DW_FORM_block4: {
       const int width = form == DW_FORM_block1 ? 1 : form == DW_FORM_block2 ? 2 : 4;
       if (room < uint64_t(width)) return 0;
-      const uint64_t length = ReadUnsigned(d + at, width, sec.big_endian);
+      const uint64_t length = DWARF_ReadUnsigned(d + at, width, sec.big_endian);
       return length <= room - width ? width + length : 0;
     }
     default: return 0;
@@ -127,35 +107,35 @@ uint64_t DWARF_ChildlessEnd(DWARF_STATE& st, const DWARF_RAW_SECTION& sec,
   const uint8_t* a = abbrevs.data;
   const uint64_t a_end = abbrevs.size;
   uint64_t value = 0;
-  uint64_t n = LebLength(sec.data, offset, unit_end, &value);
+  uint64_t n = DWARF_LebLength(sec.data, offset, unit_end, &value);
   if (n == 0 || value != code) return 0;
   uint64_t at = offset + n;
   uint64_t ap = abbrev_at;
-  n = LebLength(a, ap, a_end, &value);  // code
+  n = DWARF_LebLength(a, ap, a_end, &value);  // code
   if (n == 0 || value != code) return 0;
   ap += n;
-  n = LebLength(a, ap, a_end, nullptr);  // tag
+  n = DWARF_LebLength(a, ap, a_end, nullptr);  // tag
   if (n == 0 || ap + n >= a_end || a[ap + n] != DW_CHILDREN_no) return 0;
   ap += n + 1;
   uint64_t count = 0;
   for (;;) {
     uint64_t attr = 0, form = 0;
-    n = LebLength(a, ap, a_end, &attr);
+    n = DWARF_LebLength(a, ap, a_end, &attr);
     if (n == 0) return 0;
     ap += n;
-    n = LebLength(a, ap, a_end, &form);
+    n = DWARF_LebLength(a, ap, a_end, &form);
     if (n == 0) return 0;
     ap += n;
     if (attr == 0 && form == 0) break;
     if (attr == DW_AT_sibling || ++count > attr_count) return 0;
     if (form == DW_FORM_implicit_const) {
-      n = LebLength(a, ap, a_end, nullptr);
+      n = DWARF_LebLength(a, ap, a_end, nullptr);
       if (n == 0) return 0;
       ap += n;
       continue;
     }
     if (form == DW_FORM_indirect) {
-      n = LebLength(sec.data, at, unit_end, &form);
+      n = DWARF_LebLength(sec.data, at, unit_end, &form);
       if (n == 0 || form == DW_FORM_indirect || form == DW_FORM_implicit_const) return 0;
       at += n;
     }
@@ -186,25 +166,25 @@ int DWARF_AbbrevHasAttr(DWARF_STATE& st, const DWARF_RAW_SECTION& abbrevs, Dwarf
   if (abbrev_at >= a_end || code == 0) return -1;
   uint64_t value = 0;
   uint64_t ap = abbrev_at;
-  uint64_t n = LebLength(a, ap, a_end, &value);  // code
+  uint64_t n = DWARF_LebLength(a, ap, a_end, &value);  // code
   if (n == 0 || value != code) return -1;
   ap += n;
-  n = LebLength(a, ap, a_end, nullptr);  // tag
+  n = DWARF_LebLength(a, ap, a_end, nullptr);  // tag
   if (n == 0 || ap + n >= a_end) return -1;
   ap += n + 1;  // and the children byte
   uint64_t count = 0;
   for (;;) {
     uint64_t attr = 0, form = 0;
-    n = LebLength(a, ap, a_end, &attr);
+    n = DWARF_LebLength(a, ap, a_end, &attr);
     if (n == 0) return -1;
     ap += n;
-    n = LebLength(a, ap, a_end, &form);
+    n = DWARF_LebLength(a, ap, a_end, &form);
     if (n == 0) return -1;
     ap += n;
     if (attr == 0 && form == 0) break;
     if (++count > attr_count) return -1;
     if (form == DW_FORM_implicit_const) {
-      n = LebLength(a, ap, a_end, nullptr);
+      n = DWARF_LebLength(a, ap, a_end, nullptr);
       if (n == 0) return -1;
       ap += n;
     }

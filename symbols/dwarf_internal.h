@@ -12,6 +12,7 @@
 #include <libdwarf/libdwarf.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -197,6 +198,27 @@ uint64_t DWARF_ChildlessEnd(DWARF_STATE& st, const DWARF_RAW_SECTION& sec,
 int DWARF_AbbrevHasAttr(DWARF_STATE& st, const DWARF_RAW_SECTION& abbrevs, Dwarf_Die die,
                         Dwarf_Half first, Dwarf_Half second, bool& has_first,
                         bool& has_second);
+
+// One entry of a location list: the program counters it covers, [low, high), or (default,
+// DWARF 5) any counter no other entry covers; its expression is a view of the section.
+struct DWARF_LOCLIST_ENTRY {
+  uint64_t low = 0;
+  uint64_t high = 0;
+  bool is_default = false;
+  std::span<const uint8_t> expression;
+};
+// Whether location attribute `attr` refers to a location list (location_lists.cpp).
+bool DWARF_IsLocList(DWARF_STATE& st, Dwarf_Attribute attr, const DWARF_UNIT* unit);
+// The entries of that list (.debug_loc before DWARF 5, .debug_loclists from 5 on), in
+// order; false (and no entries) when the reference, an address index or an entry does not
+// lie within its section.
+bool DWARF_ReadLocList(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
+                       const DWARF_UNIT& unit, std::vector<DWARF_LOCLIST_ENTRY>& out);
+
+// Decodes a location expression (location_ops.cpp); false when an operation is unknown or
+// runs past the end.
+bool LOC_DecodeExpression(std::span<const uint8_t> bytes, int address_size, int offset_size,
+                          bool big_endian, std::vector<LOC_OP>& ops);
 
 // Locations of an entry (location_read.cpp); `die` must be the entry of `key`.
 LOC_RECORD LOC_ReadLocation(DWARF_STATE& st, SYM_KEY key, Dwarf_Die die, uint64_t pc);

@@ -193,7 +193,17 @@ class UnitWalker {
     std::vector<Dwarf_Die> path;  // owned entries above the current one (below the unit)
     Dwarf_Die cur = child;
     size_t depth = 1;
+    // Entries come in section order; a sibling link that points back would make the walk go
+    // round for ever, so the walk ends at the first entry that does not lie further on.
+    SYM_KEY last = DWARF_KeyOf(unit_die);
     while (cur) {
+      const SYM_KEY key = DWARF_KeyOf(cur);
+      if (key <= last) {
+        dwarf_dealloc_die(cur);
+        ok = false;
+        break;
+      }
+      last = key;
       Visit(cur, depth);
       Dwarf_Die next = nullptr;
       rc = depth < kMaxDepth && MayHaveChildren(cur) ? dwarf_child(cur, &next, &err)

@@ -161,9 +161,10 @@ namespace {
 
 ELF_FILE& File(void* obj) { return *static_cast<ELF_FILE*>(obj); }
 
-// The DWARF library (20210528) frees a list context twice when a .debug_rnglists or
-// .debug_loclists unit header is malformed. Such sections are checked here and withheld from
-// the library: their ranges and lists are then simply unavailable.
+// The DWARF library (20210528) frees a list context twice when a .debug_rnglists unit
+// header is malformed. Such a section is checked here and withheld from the library: its
+// ranges are then simply unavailable. Location lists (.debug_loc, .debug_loclists) are read
+// by our own code (location_lists.cpp) and never handed to the library.
 bool ListSectionIsSound(const uint8_t* data, uint64_t size, bool big_endian) {
   auto get = [&](uint64_t at, int n) {
     return big_endian ? ReadBE(data + at, n) : ReadLE(data + at, n);
@@ -198,9 +199,6 @@ bool ListSectionIsSound(const uint8_t* data, uint64_t size, bool big_endian) {
   return true;
 }
 
-bool IsListSection(const std::string& name) {
-  return name == ".debug_rnglists" || name == ".debug_loclists";
-}
 
 int GetSectionInfo(void* obj, Dwarf_Half index, Dwarf_Obj_Access_Section* out, int* error) {
   ELF_FILE& elf = File(obj);
@@ -217,8 +215,9 @@ int GetSectionInfo(void* obj, Dwarf_Half index, Dwarf_Obj_Access_Section* out, i
   // A section whose bytes are not in the file reports size 0, so the library never asks to
   // read past the image.
   const bool present = d.needs_decoding || ELF_GetSectionData(&elf, index) != nullptr;
-  out->size = present ? d.size : 0;
-  if (out->size != 0 && IsListSection(d.name)) {
+  const bool ours = d.name == ".debug_loc" || d.name == ".debug_loclists";
+  out->size = present && !ours ? d.size : 0;
+  if (out->size != 0 && d.name == ".debug_rnglists") {
     const uint8_t* bytes = ELF_LoadDwarfSection(elf, index);
     if (!bytes || !ListSectionIsSound(bytes, d.size, elf.big_endian)) {
       out->size = 0;

@@ -1,6 +1,7 @@
-// Reading location attributes through the DWARF library: the attribute per tag, the special
-// cases of member locations, the choice of the list entry, nested entry-value blocks and the
-// canonical frame address rule.
+// Reading location attributes: the attribute per tag, the special cases of member
+// locations, the choice of the list entry, nested entry-value blocks and the canonical frame
+// address rule. Expressions and lists are decoded by our own bounds-checked code; the DWARF
+// library only finds the attributes and their bytes in .debug_info.
 #include <cstring>
 #include <vector>
 
@@ -16,25 +17,12 @@ struct EvalUser {
   Dwarf_Die holder;  // the entry whose attribute is evaluated (resolves .debug_addr indices)
 };
 
-LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned count,
-                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose,
-                        Dwarf_Die holder);
+LOC_RECORD EvaluateExpression(DWARF_STATE& st, std::span<const uint8_t> bytes, uint64_t pc,
+                              const DWARF_UNIT* unit, LOC_Purpose purpose, Dwarf_Die holder);
 
 bool EvalBlock(void* user, std::span<const uint8_t> block, LOC_RECORD& out) {
   EvalUser& u = *static_cast<EvalUser*>(user);
-  if (block.empty() || !u.unit) return false;
-  Dwarf_Loc_Head_c head = nullptr;
-  Dwarf_Unsigned count = 0;
-  Dwarf_Error err = nullptr;
-  const int rc = dwarf_loclist_from_expr_c(
-      u.st->dbg, const_cast<uint8_t*>(block.data()), block.size(), u.unit->address_size,
-      u.unit->offset_size, Dwarf_Small(u.unit->version), &head, &count, &err);
-  if (rc != DW_DLV_OK) {
-    DWARF_DropError(*u.st, err);
-    return false;
-  }
-  out = EvaluateHead(*u.st, head, count, 0, u.unit, u.purpose, u.holder);
-  dwarf_loc_head_c_dealloc(head);
+  out = EvaluateExpression(*u.st, block, 0, u.unit, u.purpose, u.holder);
   return out.part_count > 0;
 }
 
@@ -108,85 +96,41 @@ bool CfaRule(void* user, uint64_t pc, LOC_PART& out) {
   return true;
 }
 
-std::span<const uint8_t> BlockOf(uint64_t length, uint64_t pointer) {
-  if (!pointer || length == 0 || length > (1u << 20)) return {};
-  return {reinterpret_cast<const uint8_t*>(uintptr_t(pointer)), size_t(length)};
+// Evaluates decoded operations; indices into .debug_addr are resolved first.
+LOC_RECORD EvaluateOps(DWARF_STATE& st, std::vector<LOC_OP>& ops, uint64_t pc,
+                       const DWARF_UNIT* unit, LOC_Purpose purpose, Dwarf_Die holder) {
+  for (LOC_OP& op : ops) {
+    if (op.atom == DW_OP_addrx || op.atom == DW_OP_constx ||
+        op.atom == DW_OP_GNU_addr_index || op.atom == DW_OP_GNU_const_index) {
+      Dwarf_Addr resolved = 0;
+      Dwarf_Error err = nullptr;
+      if (dwarf_debug_addr_index_to_addr(holder, op.op1, &resolved, &err) == DW_DLV_OK) {
+        op.op1 = resolved;
+      } else {
+        DWARF_DropError(st, err);
+      }
+    }
+  }
+  EvalUser user{&st, unit, purpose, holder};
+  LOC_CONTEXT ctx;
+  ctx.purpose = purpose;
+  ctx.pc = pc;
+  ctx.eval_block = EvalBlock;
+  ctx.cfa_rule = CfaRule;
+  ctx.user = &user;
+  return LOC_Evaluate(ops, ctx);
 }
 
-LOC_RECORD EvaluateHead(DWARF_STATE& st, Dwarf_Loc_Head_c head, Dwarf_Unsigned count,
-                        uint64_t pc, const DWARF_UNIT* unit, LOC_Purpose purpose,
-                        Dwarf_Die holder) {
-  const bool any_pc = pc == 0 || pc == ~0ull;
-  const uint64_t base = unit ? unit->low_pc : 0;
-  (void)base;  // the library already adds the base address to list entries
-  for (Dwarf_Unsigned i = 0; i < count; ++i) {
-    Dwarf_Small lle = 0, source = 0;
-    Dwarf_Unsigned raw_low = 0, raw_high = 0, op_count = 0, expr_off = 0, desc_off = 0;
-    Dwarf_Bool addr_unavailable = 0;
-    Dwarf_Addr low = 0, high = 0;
-    Dwarf_Locdesc_c desc = nullptr;
-    Dwarf_Error err = nullptr;
-    if (dwarf_get_locdesc_entry_d(head, i, &lle, &raw_low, &raw_high, &addr_unavailable, &low,
-                                  &high, &op_count, &desc, &source, &expr_off, &desc_off,
-                                  &err) != DW_DLV_OK) {
-      DWARF_DropError(st, err);
-      return {};
-    }
-    if (op_count == 0) continue;
-    const bool in_range = source == 0 /* a plain expression */ ||
-                          (low == high ? pc == low : pc >= low && pc < high);
-    if (!any_pc && !in_range) continue;
-    std::vector<LOC_OP> ops;
-    ops.reserve(size_t(op_count));
-    for (Dwarf_Unsigned j = 0; j < op_count; ++j) {
-      LOC_OP op;
-      Dwarf_Unsigned op1 = 0, op2 = 0, op3 = 0, raw1 = 0, raw2 = 0, raw3 = 0, branch = 0;
-      if (dwarf_get_location_op_value_d(desc, j, &op.atom, &op1, &op2, &op3, &raw1, &raw2,
-                                        &raw3, &branch, &err) != DW_DLV_OK) {
-        DWARF_DropError(st, err);
-        ELF_Report(ELF_ERR_LOCATION_ELEMENT);
-        break;
-      }
-      op.op1 = op1;
-      op.op2 = op2;
-      op.op3 = op3;
-      switch (op.atom) {
-        case DW_OP_addrx:
-        case DW_OP_constx:
-        case DW_OP_GNU_addr_index:
-        case DW_OP_GNU_const_index: {
-          // The operand is an index into .debug_addr.
-          Dwarf_Addr resolved = 0;
-          if (dwarf_debug_addr_index_to_addr(holder, raw1, &resolved, &err) == DW_DLV_OK) {
-            op.op1 = resolved;
-          } else {
-            DWARF_DropError(st, err);
-          }
-          break;
-        }
-        case DW_OP_implicit_value:
-        case DW_OP_entry_value:
-        case DW_OP_GNU_entry_value:
-          op.block = BlockOf(op.op1, op.op2);
-          break;
-        case DW_OP_const_type:
-          op.block = BlockOf(op.op2, op.op3);
-          break;
-        default:
-          break;
-      }
-      ops.push_back(op);
-    }
-    EvalUser user{&st, unit, purpose, holder};
-    LOC_CONTEXT ctx;
-    ctx.purpose = purpose;
-    ctx.pc = pc;
-    ctx.eval_block = EvalBlock;
-    ctx.cfa_rule = CfaRule;
-    ctx.user = &user;
-    return LOC_Evaluate(ops, ctx);
+// Evaluates one location expression (a plain block of operations).
+LOC_RECORD EvaluateExpression(DWARF_STATE& st, std::span<const uint8_t> bytes, uint64_t pc,
+                              const DWARF_UNIT* unit, LOC_Purpose purpose, Dwarf_Die holder) {
+  std::vector<LOC_OP> ops;
+  if (bytes.empty() || !unit ||
+      !LOC_DecodeExpression(bytes, unit->address_size, unit->offset_size, st.elf->big_endian,
+                            ops)) {
+    return {};
   }
-  return {};
+  return EvaluateOps(st, ops, pc, unit, purpose, holder);
 }
 
 LOC_RECORD Offset(int64_t offset) {
@@ -197,20 +141,69 @@ LOC_RECORD Offset(int64_t offset) {
   return r;
 }
 
-// Reads one location-valued attribute found on `holder`.
+// The entry of a location list that applies at `pc` (any counter: the first entry with a
+// location), evaluated.
+LOC_RECORD ReadList(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr,
+                    const DWARF_UNIT& unit, uint64_t pc, LOC_Purpose purpose) {
+  std::vector<DWARF_LOCLIST_ENTRY> entries;
+  if (!DWARF_ReadLocList(st, holder, attr, unit, entries)) return {};
+  const bool any_pc = pc == 0 || pc == ~0ull;
+  const DWARF_LOCLIST_ENTRY* chosen = nullptr;
+  const DWARF_LOCLIST_ENTRY* fallback = nullptr;
+  for (const DWARF_LOCLIST_ENTRY& e : entries) {
+    if (e.expression.empty()) continue;
+    if (any_pc) {
+      chosen = &e;
+      break;
+    }
+    if (e.is_default) {
+      if (!fallback) fallback = &e;
+    } else if (e.low == e.high ? pc == e.low : pc >= e.low && pc < e.high) {
+      chosen = &e;
+      break;
+    }
+  }
+  if (!chosen) chosen = fallback;
+  return chosen ? EvaluateExpression(st, chosen->expression, pc, &unit, purpose, holder)
+                : LOC_RECORD{};
+}
+
+// Reads one location-valued attribute found on `holder`: a list, or one expression.
 LOC_RECORD ReadAttr(DWARF_STATE& st, Dwarf_Die holder, Dwarf_Attribute attr, uint64_t pc,
                     LOC_Purpose purpose) {
   const DWARF_UNIT* unit = DWARF_UnitOf(st, DWARF_KeyOf(holder));
-  Dwarf_Loc_Head_c head = nullptr;
-  Dwarf_Unsigned count = 0;
+  if (!unit) return {};
+  if (DWARF_IsLocList(st, attr, unit)) return ReadList(st, holder, attr, *unit, pc, purpose);
+  Dwarf_Half form = 0;
   Dwarf_Error err = nullptr;
-  if (dwarf_get_loclist_c(attr, &head, &count, &err) != DW_DLV_OK) {
+  if (dwarf_whatform(attr, &form, &err) != DW_DLV_OK) {
     DWARF_DropError(st, err);
     return {};
   }
-  LOC_RECORD r = EvaluateHead(st, head, count, pc, unit, purpose, holder);
-  dwarf_loc_head_c_dealloc(head);
-  return r;
+  if (form == DW_FORM_exprloc) {
+    Dwarf_Unsigned length = 0;
+    Dwarf_Ptr bytes = nullptr;
+    if (dwarf_formexprloc(attr, &length, &bytes, &err) != DW_DLV_OK) {
+      DWARF_DropError(st, err);
+      return {};
+    }
+    return EvaluateExpression(st, {static_cast<const uint8_t*>(bytes), size_t(length)}, pc,
+                              unit, purpose, holder);
+  }
+  if (form == DW_FORM_block1 || form == DW_FORM_block2 || form == DW_FORM_block4 ||
+      form == DW_FORM_block) {
+    Dwarf_Block* block = nullptr;
+    if (dwarf_formblock(attr, &block, &err) != DW_DLV_OK) {
+      DWARF_DropError(st, err);
+      return {};
+    }
+    const LOC_RECORD r = EvaluateExpression(
+        st, {static_cast<const uint8_t*>(block->bl_data), size_t(block->bl_len)}, pc, unit,
+        purpose, holder);
+    dwarf_dealloc(st.dbg, block, DW_DLA_BLOCK);
+    return r;
+  }
+  return {};
 }
 
 bool IsConstantForm(DWARF_STATE& st, Dwarf_Die die, Dwarf_Attribute attr) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/app_mode.h"
 #include "logic/logic_eval.h"
 #include "logic/logic_tree.h"
 #include "logic/logic_value.h"
@@ -91,7 +92,7 @@ int Usage(const char* what, const char* arg) {
 
 CLI_LogicSession::~CLI_LogicSession() {
   if (linked) MAIN_pActiveSymbols = previous_list;
-  LOGIC_SetRunMode(false);
+  APP_SetAppMode(APP_MODE_EDIT);
 }
 
 int CLI_ParseLogicArgs(std::span<char* const> args, CLI_LogicSession& session) {
@@ -173,6 +174,6 @@ int CLI_ParseLogicArgs(std::span<char* const> args, CLI_LogicSession& session) {
   session.previous_list = MAIN_pActiveSymbols;
   MAIN_pActiveSymbols = session.cells.empty() ? nullptr : session.cells.front().get();
   session.linked = true;
-  LOGIC_SetRunMode(session.run_mode);
+  APP_SetAppMode(session.run_mode ? APP_MODE_RUN : APP_MODE_EDIT);
   return CLI_OK;
 }

@@ -77,6 +77,36 @@ TEST_F(JobEngineTest, FullRingMakesThe33rdWait) {
   SYS_CloseHandle(running);
 }
 
+// The poll callback runs without the queue lock: one that waits for the worker to take
+// further jobs (or processes events that queue jobs) must not stall it.
+TEST_F(JobEngineTest, PollCallbackMayWaitForTheWorker) {
+  SYS_Handle release = SYS_CreateEvent(true, false);
+  std::atomic<int> done{0};
+  ASSERT_EQ(JOB_Queue(MakeJob([&](JOB_RECORD*) { SYS_WaitForObject(release, SYS_INFINITE); })),
+            0);
+  for (int i = 1; i < 32; ++i) ASSERT_EQ(JOB_Queue(MakeJob([&](JOB_RECORD*) { ++done; })), 0);
+  struct PollState {
+    SYS_Handle release;
+    std::atomic<int>* done;
+    bool saw_progress = false;
+  } state{release, &done};
+  JOB_QUEUE_REQUEST request;
+  request.pJob = MakeJob([](JOB_RECORD*) {});
+  request.pfPoll = [](void* arg) {
+    auto* st = static_cast<PollState*>(arg);
+    SYS_SetEvent(st->release);
+    const uint32_t start = SYS_GetTickMs();
+    while (st->done->load() < 3 && SYS_GetTickMs() - start < 3000) SYS_Sleep(1);
+    st->saw_progress = st->done->load() >= 3;
+    return 0;
+  };
+  request.pPollArg = &state;
+  EXPECT_EQ(JOB_QueueEx(request), 0);
+  EXPECT_TRUE(state.saw_progress);
+  ASSERT_TRUE(RunOnWorker([] {}));
+  SYS_CloseHandle(release);
+}
+
 // The handler's result reaches the completion, which runs for every job.
 TEST_F(JobEngineTest, IdsAtOrAboveTheTableRunOnlyTheCompletion) {
   struct Case {

@@ -55,12 +55,41 @@ TEST_F(JobEngineTest, TaskThatEndsItselfRunsOnceAndIsFreed) {
   EXPECT_EQ(ListedTasks(), 0u);
   EXPECT_EQ(log.calls.load(), 1);
   EXPECT_EQ(log.releases.load(), 1);
-  EXPECT_EQ(SYS_GetLiveBlockCount(), blocks_before);  // guard configuration counts blocks
+  EXPECT_EQ(SYS_GetLiveBlockCount(), blocks_before);  // the task and its parameters
   // Stopping the task that already ended touches nothing.
   JOB_StopPeriodic(id);
   EXPECT_EQ(ListedTasks(), 0u);
   EXPECT_EQ(log.releases.load(), 1);
   SYS_CloseHandle(log.called);
+}
+
+// A callback may unlink its own task (and free it): the task is then the callback's, and the
+// engine touches it no more, neither its due time nor its release, whatever the result.
+TEST_F(JobEngineTest, TaskThatUnlinksItselfIsLeftToItsCallback) {
+  constexpr uint32_t kMark = 0xC0FFEEu;
+  for (int32_t result : {0, 1}) {
+    SCOPED_TRACE(result);
+    TaskLog log;
+    log.result = result;
+    log.called = SYS_CreateEvent(false, false);
+    JOB_PERIODIC_TASK* task = MakeTask(&log, 1);
+    task->pfCallback = [](JOB_PERIODIC_TASK* t) -> int32_t {
+      EXPECT_EQ(JOB_RemovePeriodic(t), 0);
+      t->NextDueMs = kMark;
+      return LogCallback(t);
+    };
+    ASSERT_NE(JOB_StartPeriodic(task), 0u);
+    ASSERT_EQ(SYS_WaitForObject(log.called, 10000), SYS_WAIT_OBJECT_0);
+    EXPECT_EQ(ListedTasks(), 0u);  // a job after the task's pass
+    EXPECT_EQ(log.calls.load(), 1);
+    EXPECT_EQ(log.releases.load(), 0);
+    if (log.releases.load() == 0) {
+      EXPECT_EQ(task->NextDueMs, kMark);
+      SYS_Free(task->pParams);
+      SYS_Free(task);
+    }
+    SYS_CloseHandle(log.called);
+  }
 }
 
 TEST_F(JobEngineTest, NewTaskIsDueAtOnceAndAQueuedJobWakesTheWaitingWorker) {

@@ -254,6 +254,17 @@ class EngineTest : public ::testing::Test {
     SYS_SetMsgBoxHandler(nullptr);
     SYS_SetSystemBoxHandler(nullptr);
   }
+  // Sampling started and stopped through the jobs the application queues.
+  static bool ReadStart() {
+    JOB_BUSY busy{0};
+    APP_ReadStart(&busy);
+    return WaitIdle(busy) && APP_IsReading();
+  }
+  static bool ReadStop() {
+    JOB_BUSY busy{0};
+    APP_ReadStop(&busy);
+    return WaitIdle(busy) && !APP_IsReading();
+  }
   // A symbol owned by the test and appended to the active list.
   ACTIVE_SYMBOL* Add(const ACTIVE_SYMBOL& record) {
     owned_.push_back(new ACTIVE_SYMBOL(record));

@@ -126,22 +126,29 @@ class CliTest : public ::testing::Test {
 
 // The demo counter at 100 µs for a second, and 16 symbols at the probe's highest rate (1 MHz):
 // time stamps strictly one period apart, no record dropped.
+//
+// How many rows: the simulated target takes one record per period of emulated time, and its
+// emulated time never runs ahead of wall time, so the rows are at most the run's wall time
+// divided by the period (plus the first record), whatever the host. Sampling lasts at least
+// the duration, and a target that keeps up lags wall time by at most 20 ms (beyond that it
+// forgets the debt), which gives at least (duration - 20 ms) / period rows: 9,800 of the
+// counter's 10,000. Keeping up depends on the host's free CPU (bench/sim measures it; a loaded
+// host gave 8,772), so the test holds the counter to half its duration: a sampling that
+// stopped early or lost records still fails.
 TEST_F(CliTest, SampleRowsOnePeriodApart) {
   struct Case {
     const char* name;
     std::vector<std::string> symbols;
     int period_us, duration_ms;
-    // Sampling covers the duration plus what the probe buffered when it stopped (more on a
-    // slow, sanitized build); duplicated or lost rows show up as gaps.
-    size_t min_rows, max_rows;
+    size_t min_rows;
   };
   const Case cases[] = {
-      {"counter at 100 us", {"g_counter_u32", "g_tick_ms"}, 100, 1000, 9500, 20000},
+      {"counter at 100 us", {"g_counter_u32", "g_tick_ms"}, 100, 1000, 5000},
       {"16 symbols at 1 us",
        {"g_tick_ms", "g_counter_u8", "g_counter_u16", "g_counter_u32", "g_triangle_i8", "g_sine_i16",
         "g_noise_i32", "g_sine_f", "g_triangle_d", "g_noise_f", "g_led", "g_temperature_q8_8",
         "g_motor.setpoint_rpm", "g_motor.speed_rpm", "g_command", "g_frame_count"},
-       1, 300, 250000, SIZE_MAX},
+       1, 300, 250000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -154,7 +161,11 @@ TEST_F(CliTest, SampleRowsOnePeriodApart) {
       args.insert(args.end(), {"--symbol", name});
       header += "," + name;
     }
+    const auto started = std::chrono::steady_clock::now();
     const CliRun r = Cli(args);
+    const long long run_us = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 std::chrono::steady_clock::now() - started)
+                                 .count();
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string text = ReadFile(csv);
     ASSERT_EQ(text.compare(0, header.size() + 1, header + "\n"), 0);
@@ -172,8 +183,8 @@ TEST_F(CliTest, SampleRowsOnePeriodApart) {
       last = at;
       rows++;
     }
+    EXPECT_LE(rows, size_t(run_us / c.period_us + 1));
     EXPECT_GT(rows, c.min_rows);
-    EXPECT_LT(rows, c.max_rows);
     EXPECT_EQ(off_grid, 0u);
     // Keeping up with the highest rate is a speed goal of the ordinary build; a ThreadSanitizer
     // build runs several times slower, and the probe then drops its oldest records.

@@ -7,6 +7,7 @@
 
 #include "core/app_history_csv.h"
 #include "core/app_symbol_access.h"
+#include "platform/sys_memory.h"
 #include "engines_support.h"
 
 namespace {
@@ -82,7 +83,8 @@ TEST_F(HistoryTest, RecordsGoToTheirSymbolsInListOrder) {
 }
 
 // The first record after a reset only gives the latest value; the extremes start with the
-// second, whether it arrives in the same read or a later one. A NaN never replaces one.
+// second, whether it arrives in the same read or a later one. A NaN never replaces one, nor
+// does a block of NaN only.
 TEST_F(HistoryTest, ExtremesPerType) {
   struct Case {
     const char* name;
@@ -94,6 +96,8 @@ TEST_F(HistoryTest, ExtremesPerType) {
   f1.f32 = 100.0f;
   f2.f32 = -2.5f;
   f3.f32 = NAN;
+  VALUE_SLOT d_nan{};
+  d_nan.f64 = NAN;
   const Case cases[] = {
       {"U8", TYPEID_U8, {0, 255, 3}, 3, 255},
       {"bool", TYPEID_BOOL, {0, 1, 0}, 0, 1},
@@ -103,6 +107,10 @@ TEST_F(HistoryTest, ExtremesPerType) {
       {"U32", TYPEID_U32, {0, 0xFFFFFFFF, 1}, 1, 4294967295.0},
       {"I32", TYPEID_I32, {0, 0x80000000, 1}, -2147483648.0, 1},
       {"float, NaN never replaces", TYPEID_FLOAT, {f1.raw, f2.raw, f3.raw}, -2.5, -2.5},
+      {"float, only NaN leaves them unset", TYPEID_FLOAT, {f3.raw, f3.raw, f3.raw}, DBL_MAX,
+       -DBL_MAX},
+      {"double, only NaN leaves them unset", TYPEID_DOUBLE, {d_nan.raw, d_nan.raw, d_nan.raw},
+       DBL_MAX, -DBL_MAX},
   };
   for (const Case& c : cases) {
     for (bool one_read : {true, false}) {
@@ -269,6 +277,8 @@ TEST_F(HistoryTest, SymbolsThatCannotBeDecodedAreSkipped) {
 // A record freed with the symbol database takes its history along (the leak checker of the
 // sanitizer build would see the 8 MiB otherwise).
 TEST_F(HistoryTest, FreedRecordTakesItsHistoryAlong) {
+  Start();  // the shared rings exist before counting
+  const uint32_t blocks_before = SYS_GetLiveBlockCount();
   ACTIVE_SYMBOL* node = ACTSYM_New("TEST: node", false);
   ASSERT_NE(node, nullptr);
   node->ValueType = node->RawType = TYPEID_U8;
@@ -276,8 +286,10 @@ TEST_F(HistoryTest, FreedRecordTakesItsHistoryAlong) {
   ASSERT_EQ(APP_AddActiveSymbol(node), 0);
   Start();
   ASSERT_NE(node->pHistory, nullptr);
+  EXPECT_GT(SYS_GetLiveBlockCount(), blocks_before);
   APP_RemoveActiveSymbol(node);
   ACTSYM_Free(node);
+  EXPECT_EQ(SYS_GetLiveBlockCount(), blocks_before);
 }
 
 }  // namespace

@@ -24,16 +24,6 @@ class SamplingJobTest : public EngineTest {
     APP_SetEditModeHandler(nullptr);
     EngineTest::TearDown();
   }
-  static bool Start() {
-    JOB_BUSY busy{0};
-    APP_ReadStart(&busy);
-    return WaitIdle(busy) && APP_IsReading();
-  }
-  static bool Stop() {
-    JOB_BUSY busy{0};
-    APP_ReadStop(&busy);
-    return WaitIdle(busy) && !APP_IsReading();
-  }
   // U16 value first + i in every record, time stamps 100 apart.
   static void FeedCounter(uint32_t count, uint32_t first) {
     FakeProbe::Get().Feed(MakeRecords(count, PROBE_GetRecordSize(), first * 100, 100,
@@ -43,13 +33,13 @@ class SamplingJobTest : public EngineTest {
 
 TEST_F(SamplingJobTest, StartReadStopKeepsTheHistory) {
   ACTIVE_SYMBOL* s = Add(MakeSymbol("counter", 0x100, TYPEID_U16));
-  ASSERT_TRUE(Start());
+  ASSERT_TRUE(ReadStart());
   EXPECT_TRUE(APP_HasReadTask());
   EXPECT_EQ(FakeProbe::Get().connects, 1);
   FeedCounter(250, 0);
   ASSERT_TRUE(WaitFor([] { return APP_GetSampleCount() == 250; }));
   FeedCounter(30, 250);  // buffered by the probe when the stop comes: still taken
-  ASSERT_TRUE(Stop());
+  ASSERT_TRUE(ReadStop());
   EXPECT_FALSE(APP_HasReadTask());
   EXPECT_EQ(FakeProbe::Get().hss_stops, 1);
   EXPECT_FALSE(FakeProbe::Get().connected);
@@ -67,27 +57,27 @@ TEST_F(SamplingJobTest, StartReadStopKeepsTheHistory) {
   EXPECT_EQ(busy.load(), 0);
 
   // The next start begins with empty rings.
-  ASSERT_TRUE(Start());
+  ASSERT_TRUE(ReadStart());
   EXPECT_EQ(APP_GetSampleCount(), 0u);
   EXPECT_FALSE(APP_LoadHasData(*s));
-  ASSERT_TRUE(Stop());
+  ASSERT_TRUE(ReadStop());
 }
 
 TEST_F(SamplingJobTest, NoSampledSymbolReadsNothing) {
   Add(MakeSymbol("off", 0x100, TYPEID_U8))->Read = 0;
-  ASSERT_TRUE(Start());
+  ASSERT_TRUE(ReadStart());
   FakeProbe::Get().Feed(std::vector<uint8_t>(40, 1));
   SYS_Sleep(60);
   EXPECT_EQ(FakeProbe::Get().hss_reads, 0);
   EXPECT_EQ(APP_GetSampleCount(), 0u);
-  ASSERT_TRUE(Stop());
+  ASSERT_TRUE(ReadStop());
 }
 
 // A failed HSS read stops sampling through the stop job, silently, keeping what was taken.
 TEST_F(SamplingJobTest, ReadFailureStopsThroughTheJobAndKeepsTheHistory) {
   ACTIVE_SYMBOL* s = Add(MakeSymbol("counter", 0x100, TYPEID_U16));
   FakeProbe::Get().hss_read_fail_after = 3;
-  ASSERT_TRUE(Start());
+  ASSERT_TRUE(ReadStart());
   FeedCounter(40, 0);
   ASSERT_TRUE(WaitFor([] { return !APP_IsReading(); }, 3000));
   EXPECT_FALSE(APP_HasReadTask());
@@ -111,7 +101,7 @@ TEST_F(SamplingJobTest, FailedStarts) {
     if (++calls == 2) return nullptr;
     return static_cast<SAMPLE_HISTORY*>(SYS_Alloc(sizeof(SAMPLE_HISTORY), "TEST: history"));
   });
-  EXPECT_FALSE(Start());
+  EXPECT_FALSE(ReadStart());
   EXPECT_FALSE(FakeProbe::Get().connected);
   EXPECT_TRUE(MessageLog::Contains("Insufficient memory"));
   EXPECT_TRUE(MessageLog::Contains("Failed to start data sampling."));
@@ -120,17 +110,17 @@ TEST_F(SamplingJobTest, FailedStarts) {
 
   MessageLog::Clear();
   FakeProbe::Get().connect_result = -1;
-  EXPECT_FALSE(Start());
+  EXPECT_FALSE(ReadStart());
   EXPECT_FALSE(APP_HasReadTask());
   EXPECT_TRUE(MessageLog::Contains("Failed to start data sampling."));
   EXPECT_EQ(g_edit_mode_requests, 2);
 
   MessageLog::Clear();
   FakeProbe::Get().connect_result = 0;
-  ASSERT_TRUE(Start());
+  ASSERT_TRUE(ReadStart());
   FeedCounter(5, 0);
   ASSERT_TRUE(WaitFor([] { return APP_GetSampleCount() == 5; }));
-  ASSERT_TRUE(Stop());
+  ASSERT_TRUE(ReadStop());
   EXPECT_TRUE(APP_LoadHasData(*first) && APP_LoadHasData(*second));
   EXPECT_FALSE(MessageLog::Contains(""));
 }
@@ -141,7 +131,7 @@ TEST_F(SamplingJobTest, FailedStarts) {
 TEST_F(SamplingJobTest, ReadersOnAnotherThread) {
   ACTIVE_SYMBOL* s = Add(MakeSymbol("counter", 0x100, TYPEID_U16));
   ACTIVE_SYMBOL* v = Add(MakeVirtual("virtual", TYPEID_U8, 9));
-  ASSERT_TRUE(Start());
+  ASSERT_TRUE(ReadStart());
   CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_ADD);  // counter + 1
   VALUE_SLOT one{};
   one.u16 = 1;
@@ -170,7 +160,7 @@ TEST_F(SamplingJobTest, ReadersOnAnotherThread) {
   reader.join();
   LOGIC_FreeCalculation(calc);
   EXPECT_EQ(bad, 0);
-  ASSERT_TRUE(Stop());
+  ASSERT_TRUE(ReadStop());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "core/app_engine_notify.h"
 #include "core/app_memread.h"
+#include "core/app_mode.h"
 #include "core/app_symbol_access.h"
 #include "core/app_write.h"
 #include "engines_support.h"
@@ -38,7 +39,7 @@ class WriteJobTest : public EngineTest {
   }
   void TearDown() override {
     APP_SetSymbolWrittenHandler(nullptr);
-    LOGIC_SetRunMode(false);
+    APP_SetAppMode(APP_MODE_EDIT);
     EngineTest::TearDown();
   }
   static void Connect() { FakeProbe::Get().connected = true; }
@@ -156,10 +157,10 @@ TEST_F(WriteJobTest, StopAllPeriodicWrites) {
 }
 
 // Tasks end by themselves when their symbol leaves the list, or when their calculation fails
-// (1000 / divisor, a virtual symbol that becomes 0); a later stop of the stale handle is harmless.
+// in Run mode, which starting the sampling enters (1000 / divisor, a virtual symbol that
+// becomes 0); a later stop of the stale handle is harmless. Stopping the sampling ends Run mode.
 TEST_F(WriteJobTest, PeriodicTasksThatEndThemselves) {
   Connect();
-  LOGIC_SetRunMode(true);
   ACTIVE_SYMBOL* gone = Add(MakeSymbol("gone", 0x300, TYPEID_U8));
   const APP_WRITE_REQUEST set = Request(*gone, APP_WRITE_SET, 7);
   const APP_WriteTask op_task = APP_PeriodicWriteOperation(&set, 1);
@@ -174,6 +175,8 @@ TEST_F(WriteJobTest, PeriodicTasksThatEndThemselves) {
   const size_t before = FakeProbe::Get().Writes().size();
   ACTIVE_SYMBOL* target = Add(MakeSymbol("out", 0x400, TYPEID_I32));
   ACTIVE_SYMBOL* divisor = Add(MakeVirtual("divisor", TYPEID_I32, 4));
+  ASSERT_TRUE(ReadStart());
+  EXPECT_EQ(APP_GetAppMode(), APP_MODE_RUN);
   CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_DIV);
   VALUE_SLOT thousand{};
   thousand.i32 = 1000;
@@ -189,13 +192,44 @@ TEST_F(WriteJobTest, PeriodicTasksThatEndThemselves) {
   ExpectNoMoreWrites();
   APP_WriteSymbolCalcStop(&busy, calc_task);
   EXPECT_TRUE(WaitIdle(busy));
+  ASSERT_TRUE(ReadStop());
+  EXPECT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
+}
+
+// A period of 0 is raised to the floor of 1 ms: the task does not write on every idle pass of
+// the worker.
+TEST_F(WriteJobTest, PeriodZeroIsRaisedToTheFloor) {
+  Connect();
+  ACTIVE_SYMBOL* s = Add(MakeSymbol("fast", 0x300, TYPEID_U32));
+  CALCULATION_NODE* calc = LOGIC_NewCalculationNode(CALC_NOP);
+  calc->pLeftValue = LOGIC_NewConstantValue(TYPEID_U32, VALUE_SLOT{}, BASE_DECIMAL);
+  for (bool calculation : {false, true}) {
+    SCOPED_TRACE(calculation ? "calculation" : "operation");
+    const APP_WRITE_REQUEST set = Request(*s, APP_WRITE_SET, 1);
+    const size_t before = FakeProbe::Get().Writes().size();
+    const uint32_t start = SYS_GetTickMs();
+    const APP_WriteTask task = calculation ? APP_PeriodicWriteCalcStart(&set.Symbol, calc, 0)
+                                           : APP_PeriodicWriteOperation(&set, 0);
+    ASSERT_NE(task, 0u);
+    SYS_Sleep(40);
+    JOB_BUSY busy{0};
+    if (calculation) {
+      APP_WriteSymbolCalcStop(&busy, task);
+    } else {
+      APP_WriteSymbolDataStop(&busy, task);
+    }
+    ASSERT_TRUE(WaitIdle(busy));
+    const size_t writes = FakeProbe::Get().Writes().size() - before;
+    EXPECT_GE(writes, 1u);
+    EXPECT_LE(writes, size_t(SYS_GetTickMs() - start) + 1);  // one per millisecond at most
+  }
+  LOGIC_FreeCalculation(calc);
 }
 
 // A periodic calculation is written like a single write of its result: kept inside the write
 // limits, and in raw form for a Q-format symbol (the target holds the fixed-point number).
 TEST_F(WriteJobTest, PeriodicCalculationsKeepLimitsAndFixedPoint) {
   Connect();
-  LOGIC_SetRunMode(true);
   ACTIVE_SYMBOL* q = Add(MakeQSymbol("q", 0x500));
   ACTIVE_SYMBOL* u8 = Add(MakeSymbol("u8", 0x510, TYPEID_U8));
   u8->MaxWrite = 100.0;

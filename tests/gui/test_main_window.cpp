@@ -18,7 +18,12 @@
 #include "core/app_active_list.h"
 #include "core/app_project.h"
 #include "core/app_sampling.h"
+#include <QDrag>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QMimeData>
+#include "gui/module_collection.h"
+#include "modules/records/module_settings.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QGroupBox>
@@ -103,6 +108,32 @@ class NewProjectFlow : public MainWindowTest {
     MainWindowTest::SetUp();
   }
 };
+
+// A collection button pressed and let go without moving: the drag it started is dropped on
+// the button itself, which counts as a click and opens the new module's settings dialog.
+TEST_F(MainWindowTest, CollectionButtonDroppedOnItselfOpensTheDialog) {
+  QPushButton* button = window_->Collection()->Button(MODULE_TYPE_PUSH_BUTTON);
+  ASSERT_NE(button, nullptr);
+  QString payload;
+  window_->Collection()->SetDragRunner([&](QDrag* drag) {
+    payload = drag->mimeData()->text();
+    const QPoint at = window_->mapFromGlobal(button->mapToGlobal(button->rect().center()));
+    QDragEnterEvent enter(at, Qt::MoveAction, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &enter);
+    QDropEvent drop(QPointF(at), Qt::MoveAction, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &drop);
+  });
+  QString title;
+  OnNextModal<QDialog>(window_.get(), [&title](QDialog* d) {
+    title = d->windowTitle();
+    d->reject();
+  });
+  QTest::mousePress(button, Qt::LeftButton);
+  QTest::mouseRelease(button, Qt::LeftButton);
+  EXPECT_EQ(payload, "ModuleCreation: PushButton");
+  EXPECT_EQ(title, "Push Button Settings");
+  EXPECT_FALSE(button->isDown());
+}
 
 // What scripts/run.sh starts: the demo project, opened at start-up, enters Run mode on the
 // simulated target with the window showing (screen updates back on after the parse).

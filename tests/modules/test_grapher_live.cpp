@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QCheckBox>
 #include <QPainter>
 
 #include "core/app_active_list.h"
@@ -100,6 +101,14 @@ TEST(GrapherLive, DemoSignalsAndMovingPicture) {
   const QImage first = frame.Frame()->Picture();
   RunEvents(300, grapher);
   const QImage second = frame.Frame()->Picture();
+  // Measuring cursors half a period of the 1 Hz sine apart.
+  GraphWidget* plot_widget = grapher.Container()->Plot();
+  plot_widget->SetAutoScroll(false);
+  grapher.Container()->AutoScrollBox()->setChecked(false);
+  const double newest = static_cast<double>(APP_GetLatestTimestamp64());
+  plot_widget->SetCursorA(newest - 900000);
+  plot_widget->SetCursorB(newest - 400000);
+  const QString measured = plot_widget->MeasureBoxText();
   const QImage plot = grapher.grab().toImage();
   const QImage shown = frame.grab().toImage();
   frame.EnterEditMode();
@@ -114,6 +123,7 @@ TEST(GrapherLive, DemoSignalsAndMovingPicture) {
   ASSERT_FALSE(second.isNull());
   EXPECT_EQ(first.size(), QSize(64, 48));
   EXPECT_NE(first, second);
+  EXPECT_TRUE(measured.contains("B-A: 500.000 ms (2.000 Hz)")) << measured.toStdString();
   // The grapher draws each channel: pixels of every channel colour.
   for (const GRAPHER_CHANNEL& c : grapher.Part().Channels) {
     const QRgb colour = QColor::fromRgba(c.ColorRGBA).rgb();

@@ -154,4 +154,49 @@ TEST(Locations, VariablesOfARealFile) {
   EXPECT_EQ(LOC_GetTargetAddress(SYM_NONE), 0u);
 }
 
+// Location lists of DWARF 5 (reached by section offset and by index) and DWARF 4: the entry
+// chosen for a program counter (any counter: the first entry), every kind of list entry, and
+// references out of range or lists cut short, which give no location. The crash input at the
+// end once took every program that opened it down.
+TEST(Locations, Lists) {
+  ELF_FILE* elf = ELF_Open(FixturePath("loclists.elf").c_str(), true);
+  ASSERT_NE(elf, nullptr);
+  ElfCloser closer{elf};
+  const std::vector<VarRow> vars = ListVariables(elf);
+  const struct {
+    const char* name;
+    uint64_t pc;
+    uint64_t address;  // 0: no location
+  } cases[] = {
+      {"by_offset", ~0ull, 0x1000},    {"by_offset", 0x10001, 0x1000},
+      {"by_offset", 0x10002, 0},       {"by_offset", 0x1010f, 0x2000},
+      {"by_offset", 0x10208, 0x3000},  {"by_offset", 0x10300, 0x3300},
+      {"by_offset", 0x10310, 0},       {"by_index", ~0ull, 0x4000},
+      {"by_index", 0x10047, 0x4000},   {"by_index", 0x10010, 0x4400},
+      {"by_index", 0x10600, 0x5000},   {"index_out_of_range", ~0ull, 0},
+      {"offset_out_of_range", ~0ull, 0}, {"cut_short", ~0ull, 0},
+      {"dw4_list", ~0ull, 0x6000},     {"dw4_list", 0x10001, 0x6000},
+      {"dw4_list", 0x1010f, 0x7000},   {"dw4_list", 0x10110, 0},
+      {"dw4_cut_short", ~0ull, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.pc));
+    const VarRow* v = FindVar(vars, c.name);
+    ASSERT_NE(v, nullptr);
+    const LOC_RECORD r = LOC_GetLocation(v->handle, c.pc);
+    EXPECT_EQ(r.part_count > 0 ? r.parts[0].address : 0, c.address);
+    if (c.address != 0) {
+      EXPECT_EQ(r.parts[0].kind, LOC_STATIC);
+    }
+  }
+
+  ELF_FILE* crash = ELF_Open(
+      (std::string(VISTRO_SOURCE_DIR) + "/fuzz/symbols/regressions/loclists_index_past_table.elf")
+          .c_str(),
+      true);
+  ASSERT_NE(crash, nullptr);
+  ElfCloser crash_closer{crash};
+  EXPECT_NE(FindVar(ListVariables(crash), "ho_u8"), nullptr);
+}
+
 }  // namespace
