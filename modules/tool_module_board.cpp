@@ -618,60 +618,42 @@ void ToolModuleBoard::_SlotOnChangeLayers() {
 
 // ---- Keyboard operations -------------------------------------------------------------------
 
-void ToolModuleBoard::_SlotOnMoveModule(int direction) {
+void ToolModuleBoard::MoveModule(int direction, bool fine) {
   if (!selected_ || APP_GetAppMode() != APP_MODE_EDIT) return;
-  const QPoint step = BOARD_DirectionStep(direction, false);
-  const QPoint at = selected_->GetPosition() + step;
+  const QPoint at = selected_->GetPosition() + BOARD_DirectionStep(direction, fine);
   const QPoint clamped(std::max(at.x(), 0), std::max(at.y(), 0));
   MoveModulesBy({selected_}, clamped - selected_->GetPosition(), false);
   EnsureVisible(selected_);
 }
 
-void ToolModuleBoard::_SlotOnMoveModuleFine(int direction) {
-  if (!selected_ || APP_GetAppMode() != APP_MODE_EDIT) return;
-  const QPoint at = selected_->GetPosition() + BOARD_DirectionStep(direction, true);
-  const QPoint clamped(std::max(at.x(), 0), std::max(at.y(), 0));
-  MoveModulesBy({selected_}, clamped - selected_->GetPosition(), false);
-  EnsureVisible(selected_);
-}
+void ToolModuleBoard::_SlotOnMoveModule(int direction) { MoveModule(direction, false); }
+void ToolModuleBoard::_SlotOnMoveModuleFine(int direction) { MoveModule(direction, true); }
 
-void ToolModuleBoard::_SlotOnMoveGroup(int direction) {
+void ToolModuleBoard::MoveGroup(int direction, bool fine) {
   if (group_.empty() || APP_GetAppMode() != APP_MODE_EDIT) return;
   std::vector<ToolModule*> members = Group();
   std::vector<QRect> rects;
   for (ToolModule* m : members) rects.push_back(m->GetCellRect());
+  // One common step, shortened at the board's edge, so the group keeps its shape.
   MoveModulesBy(members, BOARD_ClampGroupStep(BOARD_Bounds(rects).topLeft(),
-                                              BOARD_DirectionStep(direction, false)),
+                                              BOARD_DirectionStep(direction, fine)),
                 true);
 }
 
-void ToolModuleBoard::_SlotOnMoveGroupFine(int direction) {
-  if (group_.empty() || APP_GetAppMode() != APP_MODE_EDIT) return;
-  std::vector<ToolModule*> members = Group();
-  std::vector<QRect> rects;
-  for (ToolModule* m : members) rects.push_back(m->GetCellRect());
-  MoveModulesBy(members, BOARD_ClampGroupStep(BOARD_Bounds(rects).topLeft(),
-                                              BOARD_DirectionStep(direction, true)),
-                true);
-}
+void ToolModuleBoard::_SlotOnMoveGroup(int direction) { MoveGroup(direction, false); }
+void ToolModuleBoard::_SlotOnMoveGroupFine(int direction) { MoveGroup(direction, true); }
 
-void ToolModuleBoard::_SlotOnStretchModule(int direction) {
+void ToolModuleBoard::StretchModule(int direction, bool fine) {
   if (!selected_ || APP_GetAppMode() != APP_MODE_EDIT) return;
-  const QPoint step = BOARD_DirectionStep(direction, false);
+  const QPoint step = BOARD_DirectionStep(direction, fine);
   const MODULE_SETTINGS before = selected_->GetSettings();
   PlaceAt(selected_, BOARD_ResizeByDeltas(selected_->GetCellRect(), 0, step.y(), 0, step.x()));
   timeline_.RecordChange(TIMELINE_RESIZE, IdOf(selected_), before, selected_->GetSettings());
   emit SignalProjectChanged();
 }
 
-void ToolModuleBoard::_SlotOnStretchModuleFine(int direction) {
-  if (!selected_ || APP_GetAppMode() != APP_MODE_EDIT) return;
-  const QPoint step = BOARD_DirectionStep(direction, true);
-  const MODULE_SETTINGS before = selected_->GetSettings();
-  PlaceAt(selected_, BOARD_ResizeByDeltas(selected_->GetCellRect(), 0, step.y(), 0, step.x()));
-  timeline_.RecordChange(TIMELINE_RESIZE, IdOf(selected_), before, selected_->GetSettings());
-  emit SignalProjectChanged();
-}
+void ToolModuleBoard::_SlotOnStretchModule(int direction) { StretchModule(direction, false); }
+void ToolModuleBoard::_SlotOnStretchModuleFine(int direction) { StretchModule(direction, true); }
 
 void ToolModuleBoard::_SlotOnModuleToMarked() {
   if (!selected_ || !marked_) return;
@@ -714,47 +696,37 @@ void ToolModuleBoard::_SlotOnOpenPreferences() {
   if (selected_) selected_->OpenSettingsDialog();
 }
 
-void ToolModuleBoard::_SlotOnJumpSelectionForward() {
+std::vector<ToolModule*> ToolModuleBoard::LayerOrder() const {
   std::vector<ToolModule*> order;
-  for (auto& [id, entry] : modules_) {
+  for (const auto& [id, entry] : modules_) {
     if (entry.module->GetLayer() == current_layer_ && entry.module->IsPlaced()) {
       order.push_back(entry.module.get());
     }
   }
-  if (order.empty()) return;
   std::stable_sort(order.begin(), order.end(), [](ToolModule* a, ToolModule* b) {
     const QPoint pa = a->GetPosition(), pb = b->GetPosition();
     return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
   });
-  auto it = std::find(order.begin(), order.end(), selected_);
-  ToolModule* next = (it == order.end() || it + 1 == order.end()) ? order.front() : *(it + 1);
-  std::vector<ToolModule*> group(group_.begin(), group_.end());
-  group_.clear();
-  for (ToolModule* m : group) ApplyVisualState(m);
+  return order;
+}
+
+void ToolModuleBoard::JumpSelection(bool forward) {
+  const std::vector<ToolModule*> order = LayerOrder();
+  if (order.empty()) return;
+  const auto it = std::find(order.begin(), order.end(), selected_);
+  ToolModule* next = nullptr;
+  if (forward) {
+    next = (it == order.end() || it + 1 == order.end()) ? order.front() : *(it + 1);
+  } else {
+    next = (it == order.end() || it == order.begin()) ? order.back() : *(it - 1);
+  }
+  SetGroup({});
   SelectModule(next);
   EnsureVisible(next);
 }
 
-void ToolModuleBoard::_SlotOnJumpSelectionBackward() {
-  std::vector<ToolModule*> order;
-  for (auto& [id, entry] : modules_) {
-    if (entry.module->GetLayer() == current_layer_ && entry.module->IsPlaced()) {
-      order.push_back(entry.module.get());
-    }
-  }
-  if (order.empty()) return;
-  std::stable_sort(order.begin(), order.end(), [](ToolModule* a, ToolModule* b) {
-    const QPoint pa = a->GetPosition(), pb = b->GetPosition();
-    return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
-  });
-  auto it = std::find(order.begin(), order.end(), selected_);
-  ToolModule* previous = (it == order.end() || it == order.begin()) ? order.back() : *(it - 1);
-  std::vector<ToolModule*> group(group_.begin(), group_.end());
-  group_.clear();
-  for (ToolModule* m : group) ApplyVisualState(m);
-  SelectModule(previous);
-  EnsureVisible(previous);
-}
+void ToolModuleBoard::_SlotOnJumpSelectionForward() { JumpSelection(true); }
+void ToolModuleBoard::_SlotOnJumpSelectionBackward() { JumpSelection(false); }
 
 // ---- Clipboard -----------------------------------------------------------------------------
 

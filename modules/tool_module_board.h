@@ -218,6 +218,12 @@ class ToolModuleBoard : public QScrollArea, public ModuleHost, public TimelineTa
   Entry* EntryOf(const ToolModule* module);
   // Places at exact cells (limits applied), relayouts, refreshes zoom geometry.
   void PlaceAt(ToolModule* module, QRect cells, bool new_zoom = true);
+  void MoveModule(int direction, bool fine);
+  void MoveGroup(int direction, bool fine);
+  void StretchModule(int direction, bool fine);
+  // Modules of the current layer by row, then column.
+  std::vector<ToolModule*> LayerOrder() const;
+  void JumpSelection(bool forward);
   void MoveModulesBy(const std::vector<ToolModule*>& modules, QPoint step, bool record_group);
   void ApplyVisualState(ToolModule* module);
   void ApplyAllVisualStates();

@@ -9,12 +9,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "core/app_mode.h"
 #include "modules/board_geometry.h"
 #include "modules/records/module_types.h"
 #include "modules/tool_module.h"
 #include "modules/tool_module_board.h"
+#include "modules/timeline_controls.h"
 #include "modules/tool_module_dialog.h"
 #include "platform/sys_msgbox.h"
 #include "test_app.h"
@@ -201,6 +203,12 @@ TEST_F(BoardTest, MarksPasteAndZoom) {
   EXPECT_EQ(board->Modules().back()->GetPosition(), QPoint(150, 100));
   board->_SlotOnPasteModule();  // no mark any more: (0, 0)
   EXPECT_EQ(board->Modules().back()->GetPosition(), QPoint(0, 0));
+  board->SelectModule(board->Modules()[1]);  // at (150, 100): the last by row
+  Key(Qt::Key_Tab);                           // wraps to the first
+  EXPECT_EQ(board->SelectedModule()->GetPosition(), QPoint(0, 0));
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(board->SelectedModule()->GetPosition(), QPoint(150, 100));
+  board->SelectModule(nullptr);
 
   const Snapshot before = Take();
   ASSERT_TRUE(board->ZoomIn());
@@ -255,6 +263,29 @@ TEST_F(BoardTest, CancelledCreationAndDestroyedModulesLeaveNoTrace) {
   EXPECT_EQ(board->ClearBoard(false), 0);
   EXPECT_EQ(board->ModuleCount(), 0u);
   EXPECT_FALSE(board->CanUndo());
+}
+
+TEST_F(BoardTest, TimelineControlsListEventsAndTakeSeveralSteps) {
+  TimelineControls controls(board.get());
+  EXPECT_FALSE(controls.UndoButton()->isEnabled());
+  EXPECT_EQ(controls.UndoButton()->toolTip(),
+            "Undo (" + QKeySequence(Qt::CTRL | Qt::Key_Z).toString(QKeySequence::NativeText) + ")");
+  ToolModule* slider = Add(MODULE_TYPE_SLIDER, 8, 8);
+  Add(MODULE_TYPE_LED, 80, 8);
+  board->SelectModule(slider);
+  board->SetModuleLayer(slider, 2);
+  ASSERT_EQ(controls.UndoList()->count(), 4);
+  EXPECT_EQ(controls.UndoList()->itemText(1), "Change layer of Slider");
+  EXPECT_EQ(controls.UndoList()->itemText(3), "Load Slider");
+  emit controls.UndoList()->activated(3);  // the third entry: three events at once
+  EXPECT_EQ(board->ModuleCount(), 0u);
+  EXPECT_FALSE(controls.UndoButton()->isEnabled());
+  EXPECT_EQ(controls.RedoList()->count(), 4);
+  controls.RedoButton()->click();
+  EXPECT_EQ(board->ModuleCount(), 1u);
+  Add(MODULE_TYPE_TIMER, 160, 8);  // a new change empties the redo list
+  EXPECT_EQ(controls.RedoList()->count(), 1);
+  EXPECT_FALSE(controls.RedoButton()->isEnabled());
 }
 
 }  // namespace
