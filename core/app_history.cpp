@@ -12,6 +12,7 @@
 #include "core/app_sampling.h"
 #include "core/app_sampling_state.h"
 #include "core/app_symbol_access.h"
+#include "symbols/bitfield_member.h"
 #include "platform/sys_memory.h"
 #include "platform/sys_msgbox.h"
 
@@ -77,7 +78,7 @@ void ClearSlots(VALUE_SLOT* slots, uint32_t count) {
 // ---- decoding ----------------------------------------------------------------------------
 
 // How one symbol's value is taken from a record and folded into its extremes.
-enum class Kind : uint8_t { kU8, kI8, kU16, kI16, kU32, kI32, kF32, kF64, kQ, kRaw };
+enum class Kind : uint8_t { kU8, kI8, kU16, kI16, kU32, kI32, kF32, kF64, kQ, kBits, kRaw };
 
 struct PlanEntry {
   ACTIVE_SYMBOL* symbol = nullptr;
@@ -89,12 +90,15 @@ struct PlanEntry {
   bool is_virtual = false;
   uint64_t virtual_raw = 0;
   APP_QFORMAT q;
+  uint32_t bit_offset = 0;  // kBits: the member's bits within the loaded word
+  uint32_t bit_size = 0;
   double min = 0.0;
   double max = 0.0;
 };
 
 Kind KindOf(const ACTIVE_SYMBOL& s) {
   if (s.UseQFormat != 0 && s.ValueType == TYPEID_FLOAT) return Kind::kQ;
+  if (s.BitSize != 0) return ACTSYM_IsReadableBitfield(s) ? Kind::kBits : Kind::kRaw;
   switch (s.ValueType) {
     case TYPEID_BOOL: case TYPEID_U8: return s.Size == 1 ? Kind::kU8 : Kind::kRaw;
     case TYPEID_I8: return s.Size == 1 ? Kind::kI8 : Kind::kRaw;
@@ -186,6 +190,20 @@ void DecodeColumnQ(const uint8_t* rec, uint32_t record_size, uint32_t n, uint32_
   }
 }
 
+// A bitfield member: its bits taken from the loaded word, sign-extended for a signed type,
+// stored as the member's own (smallest) integer type.
+void DecodeColumnBits(const uint8_t* rec, uint32_t record_size, uint32_t n, uint32_t fold_from,
+                      PlanEntry& e, VALUE_SLOT* dst) {
+  const uint8_t* p = rec + e.offset;
+  for (uint32_t r = 0; r < n; ++r, p += record_size) {
+    VALUE_SLOT v;
+    v.raw = ACTSYM_ExtractBits(LoadBytes(p, e.size), e.bit_offset, e.bit_size, e.fold_type);
+    APP_StoreSlot(dst[r], v.raw);
+    double d = 0.0;
+    if (r >= fold_from && SlotAsDouble(v, e.fold_type, &d)) Fold(e, d);
+  }
+}
+
 void DecodeColumnRaw(const uint8_t* rec, uint32_t record_size, uint32_t n, uint32_t fold_from,
                      PlanEntry& e, VALUE_SLOT* dst) {
   const uint8_t* p = rec + e.offset;
@@ -236,6 +254,8 @@ void BuildPlan(uint32_t record_size) {
       e.offset = s->RecordOffset;
       e.size = s->Size;
       e.kind = KindOf(*s);
+      e.bit_offset = s->BitOffset;
+      e.bit_size = s->BitSize;
       if (e.kind == Kind::kQ) {
         e.q = APP_GetQFormat(*s);
         e.fold_type = TYPEID_FLOAT;
@@ -263,6 +283,7 @@ void DecodeBlock(const uint8_t* rec, uint32_t record_size, uint32_t n, uint32_t 
       case Kind::kF32: DecodeColumn<float>(rec, record_size, n, fold_from, e, dst); break;
       case Kind::kF64: DecodeColumn<double>(rec, record_size, n, fold_from, e, dst); break;
       case Kind::kQ: DecodeColumnQ(rec, record_size, n, fold_from, e, dst); break;
+      case Kind::kBits: DecodeColumnBits(rec, record_size, n, fold_from, e, dst); break;
       case Kind::kRaw: DecodeColumnRaw(rec, record_size, n, fold_from, e, dst); break;
     }
   }

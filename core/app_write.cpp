@@ -61,7 +61,7 @@ struct PERIODIC_CALC_PARAMS {
 // Writes the storage bytes of a target symbol; the probe's result (bytes written or negative).
 // Symbols whose size does not fit a value slot are never written.
 int WriteTarget(const ACTIVE_SYMBOL& s, const VALUE_SLOT& storage) {
-  if (s.Size < 1 || s.Size > sizeof(VALUE_SLOT)) return -1;
+  if (s.Size < 1 || s.Size > sizeof(VALUE_SLOT) || s.BitSize != 0) return -1;
   return APP_GetProbeOps().WriteMem(s.Address, s.Size, storage.bytes);
 }
 

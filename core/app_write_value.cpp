@@ -207,7 +207,7 @@ int32_t APP_ComputeWriteValue(const ACTIVE_SYMBOL* symbol, uint32_t op, uint64_t
   if (symbol == nullptr) return -1;
   const ACTIVE_SYMBOL& s = *symbol;
   const uint32_t type = s.ValueType;
-  if (!LOGIC_IsSupportedType(type)) return -1;
+  if (!LOGIC_IsSupportedType(type) || s.BitSize != 0) return -1;  // see ACTSYM_BITFIELD_WRITE_REFUSED
   if (op >= APP_WRITE_OP_COUNT) return 0;
   if (!IsAllowed(type, op)) return -1;
   VALUE_SLOT base{};

@@ -25,6 +25,7 @@ class QMenu;
 class QProgressDialog;
 class QScrollArea;
 class QToolButton;
+class TableWidget;
 
 class MainWindow : public QMainWindow, public APP_GuiBridge {
   Q_OBJECT
@@ -70,6 +71,7 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   QDockWidget* WatchDock() const { return watch_dock_; }
   QDockWidget* ScriptingDock() const { return scripting_dock_; }
   ModuleCollection* Collection() const { return collection_; }
+  TableWidget* WatchTable() const { return watch_table_; }
   QLabel* ProjectLabel() const { return project_label_; }
   // The docks' contents come from their own parts of the program.
   void SetWatchWidget(QWidget* widget);
@@ -185,6 +187,7 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   void BuildMenus();
   void BuildToolBar();
   void BuildDocks();
+  QWidget* BuildWatch();  // the Symbol Watch with its "Advanced View" box
   void ConnectScriptsAndPads();  // project scripts and pad mappings in and out
   void BuildStatusBar();
   void BuildBoard();
@@ -271,6 +274,7 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   ModuleCollection* collection_ = nullptr;
   QDockWidget* collection_dock_ = nullptr;
   QDockWidget* watch_dock_ = nullptr;
+  TableWidget* watch_table_ = nullptr;
   QDockWidget* scripting_dock_ = nullptr;
   class ScriptingWidget* scripting_widget_ = nullptr;  // in the scripting dock
   QToolButton* mode_button_ = nullptr;

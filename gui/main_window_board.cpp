@@ -16,6 +16,7 @@
 #include "core/app_project.h"
 #include "gui/main_window.h"
 #include "gui/module_collection.h"
+#include "gui/table_widget.h"
 #include "modules/records/module_types.h"
 #include "modules/tool_module_board.h"
 #include "persist/project/project_modules.h"
@@ -165,7 +166,7 @@ void MainWindow::_SlotOnUpdateGUILoadModules() {
   is_loading_modules_ = false;
 }
 
-void MainWindow::_SlotOnUpdateTable() {}
+void MainWindow::_SlotOnUpdateTable() { watch_table_->UpdateTable(true); }
 void MainWindow::_SlotOnAssignColors() {}
 
 void MainWindow::UpdateBoardActions() {
@@ -199,4 +200,5 @@ void MainWindow::EnterBoardMode(int32_t mode) {
 void MainWindow::RefreshContents() {
   UpdateActions();
   if (APP_GetAppMode() != APP_MODE_EDIT) board_->UpdateModules();
+  watch_table_->UpdateTable(false);
 }

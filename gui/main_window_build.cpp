@@ -230,7 +230,7 @@ void MainWindow::BuildDocks() {
 
   watch_dock_ = new QDockWidget(QStringLiteral("Symbol Watch"), this);
   watch_dock_->setObjectName(QStringLiteral("SymbolWatchDock"));
-  watch_dock_->setWidget(new QWidget);
+  watch_dock_->setWidget(BuildWatch());
   addDockWidget(Qt::BottomDockWidgetArea, watch_dock_);
   scripting_dock_ = new QDockWidget(QStringLiteral("Scripting"), this);
   scripting_dock_->setObjectName(QStringLiteral("ScriptingDock"));

@@ -11,6 +11,7 @@
 #include "core/app_mode.h"
 #include "core/app_sampling.h"
 #include "gui/main_window.h"
+#include "gui/table_widget.h"
 #include "gui/shell_icons.h"
 #include "gui/shortcuts.h"
 #include "platform/sys_msgbox.h"
@@ -68,6 +69,7 @@ bool MainWindow::SwitchMode(int32_t mode) {
   if (mode != APP_MODE_EDIT && from == APP_MODE_EDIT) edit_layer_ = BoardLayer();
   APP_SetAppMode(mode);
   ApplyModeLook(mode);
+  watch_table_->UpdateTable(true);
   EnterBoardMode(mode);
   if (mode == APP_MODE_RUN) StartRunMode();
   UpdateActions();

@@ -169,8 +169,6 @@ void MainWindow::_SlotOnShowSymbolSelection() {
   ShowSymbolSelection();
 }
 
-void MainWindow::ShowSymbolSelection() {}
-void MainWindow::_SlotOnVirtualSymbolCreation() {}
 
 void MainWindow::_SlotOnReset() {
   UpdateActions();

@@ -1,5 +1,6 @@
 // Building the symbol tree from the queries of the debug information database.
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "symbols/dwarf_db.h"
 #include "symbols/elf_reader.h"
 #include "symbols/locations.h"
+#include "symbols/bitfield_member.h"
 #include "symbols/symbol_tree.h"
 
 namespace {
@@ -72,10 +74,41 @@ ACTIVE_SYMBOL* NewNode(BUILD_CONTEXT& ctx) {
   return node;
 }
 
+// A bitfield member: the word it is read through holds its bits in at most 8 bytes (a wider
+// storage unit is narrowed to the bytes around them), and its type is the smallest integer
+// type of its signedness that holds them; wider members stay unsupported (U64 / I64). Its
+// write limits and largest value are those of its bits.
+void ClassifyBitfield(ACTIVE_SYMBOL& node) {
+  node.Leaf = 1;
+  if (node.Size > 8 || uint64_t{node.BitOffset} + node.BitSize > uint64_t{node.Size} * 8) {
+    node.Address += node.BitOffset / 8;
+    node.BitOffset %= 8;
+    const uint32_t need = (node.BitOffset + node.BitSize + 7) / 8;
+    node.Size = need <= 1 ? 1 : need <= 2 ? 2 : need <= 4 ? 4 : 8;
+  }
+  const bool is_signed = node.Signed != 0;
+  uint32_t type = is_signed ? TYPEID_I64 : TYPEID_U64;
+  if (node.BitSize <= 8) {
+    type = is_signed ? TYPEID_I8 : TYPEID_U8;
+  } else if (node.BitSize <= 16) {
+    type = is_signed ? TYPEID_I16 : TYPEID_U16;
+  } else if (node.BitSize <= 32) {
+    type = is_signed ? TYPEID_I32 : TYPEID_U32;
+  }
+  ACTSYM_ApplyTypeDefaults(node, type);
+  if (!ACTSYM_IsReadableBitfield(node)) return;
+  const double span = std::ldexp(1.0, int(node.BitSize) - (is_signed ? 1 : 0));
+  node.MinWrite = is_signed ? -span : 0.0;
+  node.MaxWrite = span - 1.0;
+  node.MaxValue = span - 1.0;
+}
+
 // A node without children gets the type id of its size, type name and signedness with that
 // type's defaults; a node with children is not a value (type id 0).
 void Classify(ACTIVE_SYMBOL& node) {
-  if (node.pFirstChild == nullptr) {
+  if (node.pFirstChild == nullptr && node.BitSize != 0) {
+    ClassifyBitfield(node);
+  } else if (node.pFirstChild == nullptr) {
     node.Leaf = 1;
     ACTSYM_ApplyTypeDefaults(node, DWARF_ClassifyLeaf(node.Size, node.TypeName, node.Signed));
   } else {
@@ -301,8 +334,8 @@ void BuildNode(BUILD_CONTEXT& ctx, const NODE_INPUT& in, ACTIVE_SYMBOL& node) {
     node.Address = uint32_t(in.parent->Address + LOC_GetMemberOffset(s));
     const uint32_t bit_size = DWARF_GetBitSize(s);
     if (bit_size != 0) {
-      // The value shown is the whole containing record at the member's (storage unit)
-      // address; the bit position is kept for whoever extracts the bits.
+      // The member is read through the word that holds it (its storage unit, narrowed by
+      // Classify when needed); its value is its bits alone.
       node.Size = in.parent->Size;
       node.BitSize = bit_size;
       node.BitOffset = DWARF_GetBitOffset(s);

@@ -47,7 +47,7 @@ int CLI_OpenSymbols(const char* elf_path, const std::vector<std::string>& paths,
       std::fprintf(stderr, "error: symbol '%s' not found\n", path.c_str());
       return CLI_USAGE;
     }
-    if (!LOGIC_IsSupportedType(node->ValueType) || node->BitSize != 0) {
+    if (!LOGIC_IsSupportedType(node->ValueType)) {
       std::fprintf(stderr, "error: symbol '%s' has a type that cannot be sampled (%s)\n",
                    path.c_str(), node->TypeName);
       return CLI_USAGE;

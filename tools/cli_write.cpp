@@ -12,6 +12,7 @@
 #include "core/app_sampling.h"
 #include "core/app_symbol_access.h"
 #include "core/app_write.h"
+#include "symbols/bitfield_member.h"
 #include "logic/logic_format.h"
 #include "logic/logic_value.h"
 #include "platform/sys_text.h"
@@ -155,7 +156,10 @@ int RunWrite(std::span<char* const> args) {
   APP_WRITE_REQUEST request;
   if (status == CLI_OK) {
     ACTIVE_SYMBOL& s = *session.symbols[0];
-    if (value_text != nullptr && !ParseOperand(value_text, s.ValueType, request.Operand)) {
+    if (s.BitSize != 0) {
+      std::fprintf(stderr, "error: %s\n", ACTSYM_BITFIELD_WRITE_REFUSED);
+      status = CLI_USAGE;
+    } else if (value_text != nullptr && !ParseOperand(value_text, s.ValueType, request.Operand)) {
       std::fprintf(stderr, "error: bad value '%s' for a symbol of type %s\n", value_text,
                    LOGIC_TypeName(s.ValueType));
       status = CLI_USAGE;

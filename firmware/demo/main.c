@@ -85,6 +85,21 @@ typedef struct Device {
 } Device;
 volatile Device g_device = {0x00C0FFEEu, {0, 0}, {1, 0, 0, 0, 0}, {0}};
 
+// A flag word whose bitfields reach both ends of the 32-bit word, signed and unsigned, seen
+// also as the whole word.
+typedef struct FlagBits {
+  uint32_t ready : 1;   // bit 0
+  int32_t trim : 5;     // bits 1..5, -16..15
+  uint32_t phase : 10;  // bits 6..15
+  int32_t offset : 15;  // bits 16..30, -16384..16383
+  int32_t sign : 1;     // bit 31, -1 or 0
+} FlagBits;
+typedef union FlagWord {
+  FlagBits bits;
+  uint32_t raw;
+} FlagWord;
+volatile FlagWord g_flags;
+
 // ---- arrays -----------------------------------------------------------------------------------
 volatile int16_t g_matrix[4][8]; // g_matrix[r][c] = r * 100 + c + seconds
 #define FB_WIDTH 64
@@ -200,6 +215,15 @@ void SysTick_Handler(void) {
     g_device.status.level = (uint8_t)((ms / 100u) & 15u);
     g_device.status.code = (uint16_t)((ms / 10u) & 1023u);
     g_device.word.as_float = g_sine_f;
+    // Every field runs through its whole range, the signed ones through their negatives.
+    const uint32_t n = ms / 10u;
+    FlagWord f;
+    f.bits.ready = n & 1u;
+    f.bits.trim = (int32_t)(n % 32u) - 16;
+    f.bits.phase = n & 1023u;
+    f.bits.offset = (int32_t)((n * 997u) % 32768u) - 16384;
+    f.bits.sign = -(int32_t)((n / 2u) & 1u);
+    g_flags.raw = f.raw;
   }
   if (ms % 1000u == 0) {
     const int16_t seconds = (int16_t)(ms / 1000u);

@@ -226,6 +226,41 @@ TEST_F(CliTest, WrittenSetpointIsFollowedBySpeed) {
   EXPECT_LT(last, 1100.0);
 }
 
+// The flag word's bitfield members, sampled beside the whole word in the same records: each
+// value is its bits of that word, sign-extended for the signed fields, at both ends of the word.
+TEST_F(CliTest, BitfieldMembersAreTheirBitsOfTheSampledWord) {
+  const struct {
+    const char* path;
+    uint32_t offset, size;
+    bool is_signed;
+  } fields[] = {{"g_flags.bits.ready", 0, 1, false}, {"g_flags.bits.trim", 1, 5, true},
+                {"g_flags.bits.phase", 6, 10, false}, {"g_flags.bits.offset", 16, 15, true},
+                {"g_flags.bits.sign", 31, 1, true}};
+  std::vector<std::string> args = {"sample", kElf, "--period-us", "1000", "--duration-ms", "400",
+                                   "--download", "--symbol", "g_flags.raw"};
+  std::string header = "time_us,g_flags.raw";
+  for (const auto& f : fields) {
+    args.insert(args.end(), {"--symbol", f.path});
+    header += std::string(",") + f.path;
+  }
+  const CliRun r = Cli(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = Rows(r.out, header);
+  ASSERT_GT(rows.size(), 100u);
+  bool negative_seen = false;
+  for (const auto& row : rows) {
+    const uint32_t word = uint32_t(std::stoul(row[1]));
+    for (size_t i = 0; i < std::size(fields); ++i) {
+      const auto& f = fields[i];
+      int64_t want = (word >> f.offset) & ((uint64_t{1} << f.size) - 1);
+      if (f.is_signed && (want >> (f.size - 1)) != 0) want -= int64_t{1} << f.size;
+      negative_seen |= want < 0;
+      ASSERT_EQ(row[2 + i], std::to_string(want)) << f.path << " of " << row[1];
+    }
+  }
+  EXPECT_TRUE(negative_seen);
+}
+
 // A target that disappears (the TCP server killed after 0.7 s) and a failing HSS read both
 // stop sampling within a second, silently, keeping the rows taken before.
 TEST_F(CliTest, SamplingStopsWhenTheTargetFails) {
@@ -260,7 +295,7 @@ TEST_F(CliTest, BadInputAndRefusedWrites) {
   const Case cases[] = {
       {"unknown symbol", {"sample", kElf, "--symbol", "no_such_symbol"}, 2, "not found"},
       {"no symbol", {"sample", kElf}, 2, "missing --symbol"},
-      {"bitfield member", {"sample", kElf, "--symbol", "g_device.status.mode"}, 2, "cannot be sampled"},
+      {"bitfield member", {"write", kElf, "--symbol", "g_device.status.mode", "--op", "set", "--value", "1"}, 2, "Bitfield members cannot be written"},
       {"structure, not a leaf", {"sample", kElf, "--symbol", "g_motor"}, 2, "not found"},
       {"bad period", {"sample", kElf, "--symbol", "g_tick_ms", "--period-us", "0"}, 2, "bad sampling period"},
       {"missing ELF", {"sample", "/nonexistent.elf", "--symbol", "x"}, 2, "not found"},

@@ -14,6 +14,7 @@
 #include "gui/main_window.h"
 #include "gui/new_project_dialog.h"
 #include "gui/start_dialog.h"
+#include "gui/symbol_selection.h"
 #include "core/app_active_list.h"
 #include "core/app_project.h"
 #include "core/app_sampling.h"
@@ -101,6 +102,8 @@ class NewProjectFlow : public MainWindowTest {
         }
       }
       d->accept();
+      // The symbol selection a new project offers: cancelled (the test adds its symbol).
+      OnNextModal<SymbolSelection>(QApplication::instance(), [](SymbolSelection* s) { s->reject(); }, 6000);
     });
     MainWindowTest::SetUp();
   }

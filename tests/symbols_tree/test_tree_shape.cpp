@@ -164,10 +164,11 @@ TEST(SymbolTree, LeavesCarryAddressTypeBitfieldAndDefaults) {
       {"wu.<Anonymous>.f", TYPEID_FLOAT, 4, "wu", 4, 0, 0, -FLT_MAX, FLT_MAX},
       {"wu.<Anonymous>.b[3]", TYPEID_U8, 1, "wu", 7, 0, 0, 0, 255},
       {"wu.d", TYPEID_DOUBLE, 8, "wu", 8, 0, 0, -DBL_MAX, DBL_MAX},
-      // Bitfields keep the size and address of their storage unit, with bit size and offset.
-      {"fl.ready", TYPEID_U32, 4, "fl", 0, 1, 0, 0, kU32},
-      {"fl.mode", TYPEID_U32, 4, "fl", 0, 3, 1, 0, kU32},
-      {"fl.count", TYPEID_U32, 4, "fl", 0, 12, 4, 0, kU32},
+      // Bitfield members are read through their storage unit (address, size, bit offset) and
+      // typed and limited by their own bits.
+      {"fl.ready", TYPEID_U8, 4, "fl", 0, 1, 0, 0, 1},
+      {"fl.mode", TYPEID_U8, 4, "fl", 0, 3, 1, 0, 7},
+      {"fl.count", TYPEID_U16, 4, "fl", 0, 12, 4, 0, 4095},
       {"cfg", TYPEID_U16, 2, "cfg", 0, 0, 0, 0, 65535},
       {"flag_b", TYPEID_BOOL, 1, "flag_b", 0, 0, 0, 0, 1},
       {"nest.inner.c", TYPEID_I8, 1, "nest.inner", 0, 0, 0, -128, 127, true},  // char is unsigned on ARM
