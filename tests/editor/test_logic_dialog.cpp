@@ -215,7 +215,9 @@ TEST_F(LogicDialogTest, ManualEntry) {
       if (still_open) manual->reject();
     });
     Click("Edit manually");
-    if (c.mode == LogicDialog::kFormula) EXPECT_EQ(shown, "false");
+    if (c.mode == LogicDialog::kFormula) {
+      EXPECT_EQ(shown, "false");
+    }
     if (*c.expected == '\0') {
       EXPECT_TRUE(still_open) << c.typed;
       EXPECT_EQ(emitted_, 0);
