@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -193,7 +194,13 @@ void MainWindow::_SlotOnScreenUpdates() {
   SYS_Lock(lock_, SYS_INFINITE);
   const bool enabled = are_screen_updates_enabled_;
   SYS_Unlock(lock_);
-  setUpdatesEnabled(enabled);
+  // The contents freeze, not the top-level window: a top-level whose updates were off does
+  // not repaint the areas exposed meanwhile (the progress dialog's) on X11 once they are on.
+  QList<QWidget*> contents;
+  if (centralWidget() != nullptr) contents.append(centralWidget());
+  for (QDockWidget* dock : findChildren<QDockWidget*>()) contents.append(dock);
+  for (QWidget* widget : contents) widget->setUpdatesEnabled(enabled);
+  if (enabled) update();
 }
 
 void MainWindow::ShowMsgBox(SYS_MsgBoxRequest& request) {
