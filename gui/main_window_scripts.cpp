@@ -26,9 +26,13 @@ void MainWindow::ConnectScriptsAndPads() {
     InstallProjectContent();
     if (scripting_widget_ != nullptr) scripting_widget_->Rebuild();
   }, Qt::QueuedConnection);
+  // A reset comes with every close and every parse of the ELF file. The project's own
+  // content is installed again: empty after a close, the project's scripts and pads after a
+  // parse (they name symbols, they do not point into the tree the parse replaces).
   connect(this, &MainWindow::_SignalReset, this, [this] {
     SCRIPT_ClearPublished();
     GAMEPAD_ClearMappings();
+    InstallProjectContent();
     if (scripting_widget_ != nullptr) scripting_widget_->Rebuild();
   }, Qt::QueuedConnection);
   connect(scripting_widget_, &ScriptingWidget::SignalScriptsChanged, this, [] {

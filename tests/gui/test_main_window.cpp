@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <filesystem>
 #include "platform/sys_time.h"
+#include "scripting/script_runner.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {
@@ -152,6 +153,10 @@ TEST_F(DemoAtStartUp, OpensInRunModeAndF5SwitchesToEdit) {
   EXPECT_TRUE(window_->updatesEnabled());
   EXPECT_TRUE(window_->ProjectLabel()->text().endsWith("demo.vistro"));
   EXPECT_FALSE(window_->CollectionDock()->isVisible());
+  // The parse that follows the open must not drop the project's scripts: they run.
+  SCRIPT_RECORD* scripts = SCRIPT_CopyList();
+  EXPECT_NE(scripts, nullptr);
+  SCRIPT_FreeList(scripts);
   Type(Qt::Key_F5);
   EXPECT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
   EXPECT_TRUE(window_->Action(MainWindow::kActSaveProject)->isEnabled());
