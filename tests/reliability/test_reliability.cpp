@@ -144,6 +144,34 @@ TEST_F(ReliabilityTest, FailingWritesLeaveSamplingRunning) {
   ExpectProjectUntouched();
 }
 
+// Programming the target fails: a warning, Edit mode stays, the history of the previous Run
+// period stays, and the next attempt works.
+TEST_F(ReliabilityTest, FailedDownloadStaysInEditWithThePreviousHistory) {
+  OpenDemo();
+  ASSERT_TRUE(RunWithDownload()) << Boxes().toStdString();
+  ASSERT_TRUE(WaitUntil([] { return APP_GetSampleCount() > 200; }));
+  PressF5();
+  ASSERT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
+  const uint32_t kept = APP_GetSampleCount();
+
+  ASSERT_EQ(SimCommand("SimDownloadFail = 1"), "");
+  watch_->Restart();
+  EXPECT_FALSE(RunWithDownload());
+  EXPECT_TRUE(SawBox("Failed to program target with ELF file")) << Boxes().toStdString();
+  ExpectEditModeShown();
+  // Edit mode holds no probe connection (HSS would buffer stale records for the next run).
+  EXPECT_FALSE(PROBE_IsConnected());
+  EXPECT_EQ(PROBE_VELTRAARM_IsOpen(), 0);
+  EXPECT_EQ(APP_GetSampleCount(), kept);
+  ExpectIntactTickHistory(Symbol("g_tick_ms"), kept);
+  EXPECT_LT(watch_->LongestPauseMs(), kLongestPauseMs);
+
+  ASSERT_EQ(SimCommand("SimDownloadFail = 0"), "");
+  EXPECT_TRUE(RunWithDownload()) << Boxes().toStdString();
+  EXPECT_TRUE(WaitUntil([] { return APP_GetSampleCount() > 100; }));
+  ExpectProjectUntouched();
+}
+
 // Without the probe library the program starts, says what is missing when Run mode is asked
 // for, and stays in Edit mode. The library stays loaded once loaded, so this case needs a
 // process of its own (CTest runs every case alone).
