@@ -102,8 +102,7 @@ MainWindow::MainWindow(int argc, char** argv, QWidget* parent)
   // A failed start of sampling takes the window back to Edit mode (asked from the worker).
   APP_SetEditModeHandler([] {
     if (MainWindow* window = g_main_window.load()) {
-      QMetaObject::invokeMethod(window, [window] { window->SwitchMode(APP_MODE_EDIT); },
-                                Qt::QueuedConnection);
+      QMetaObject::invokeMethod(window, [window] { window->FollowCoreMode(); }, Qt::QueuedConnection);
     }
   });
   SYS_SetMsgBoxHandler(WindowMsgBoxHandler);
@@ -182,6 +181,7 @@ void MainWindow::_SlotOnUpdateGUI() {
     if (scripting_widget_ != nullptr) scripting_widget_->RefreshStatus();
   }
   RefreshContents();
+  FollowCoreMode();
 }
 
 // Widgets belong to the GUI thread: the switch is stored and applied there.
@@ -313,7 +313,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
   is_closing_ = true;
   // Run mode ends before the project closes: reading, scripts and periodic writes stop.
-  if (APP_GetAppMode() != APP_MODE_EDIT) SwitchMode(APP_MODE_EDIT);
+  if (shown_mode_ != APP_MODE_EDIT) SwitchMode(APP_MODE_EDIT);
   // Exit job: it closes the project (asking to save) and answers 0 (stay) or 2 (go on).
   if (!JOB_IsStopped()) {
     APP_SetExitState(APP_EXIT_PENDING);

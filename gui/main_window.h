@@ -210,6 +210,9 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   // Mode switching (main_window_modes.cpp). True when `mode` is the mode afterwards.
   bool SwitchMode(int32_t mode);
   void ApplyModeLook(int32_t mode);
+  // Sampling ended without the user (a failed start, a probe that stopped delivering data, a
+  // target that went away): the window leaves Run mode as well and says so in the status bar.
+  void FollowCoreMode();
   // Runs the event loop until `busy` drops. Input that would queue another job is refused
   // meanwhile (IsWaitingForJob).
   void WaitForJob(const JOB_BUSY& busy);
@@ -299,6 +302,9 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   QAction* input_action_ = nullptr;  // Ctrl+I
   bool is_download_chosen_ = false;  // run option: program the target before running
   uint32_t edit_layer_ = 0;          // the board's layer before Run mode
+  // The mode the window shows. The core leaves Run mode by itself when sampling ends, so the
+  // mode global alone cannot tell which switch the window still has to make.
+  int32_t shown_mode_ = 0;
   int waiting_for_job_ = 0;
   JOB_BUSY prepare_busy_{0};
   JOB_BUSY read_busy_{0};

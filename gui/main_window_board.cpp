@@ -1,5 +1,6 @@
 // The main window and its board: adding modules from the collection, drops, zoom, layers,
 // clipboard, timeline, wallpaper and the periodic refresh.
+#include <algorithm>
 #include <QAction>
 #include <QDockWidget>
 #include <QDragEnterEvent>
@@ -161,7 +162,17 @@ void MainWindow::_SlotOnUpdateGUIWallpaper() {
 
 void MainWindow::_SlotOnUpdateGUILoadModules() {
   is_loading_modules_ = true;
-  board_->LoadModules(PROJECT_GetModules());
+  const std::vector<MODULE_SETTINGS> records = PROJECT_GetModules();
+  board_->LoadModules(records);
+  // A loaded board is edited on its topmost layer, so that every module lies by its own layer
+  // as in Run mode; on layer 0 the backgrounds of a layered board would cover the rest.
+  uint32_t top_layer = 0;
+  for (const MODULE_SETTINGS& record : records) top_layer = std::max(top_layer, record.Layer);
+  if (APP_GetAppMode() == APP_MODE_EDIT) {
+    board_->SetCurrentLayer(top_layer);
+  } else {
+    edit_layer_ = top_layer;
+  }
   _SlotOnUpdateGUIWallpaper();
   is_loading_modules_ = false;
 }

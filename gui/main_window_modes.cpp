@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 #include "core/app_mode.h"
@@ -29,13 +30,13 @@ void MainWindow::WaitForJob(const JOB_BUSY& busy) {
 
 void MainWindow::_SlotOnAppModeSwitch() {
   if (IsWaitingForJob()) return;
-  SwitchMode(APP_GetAppMode() == APP_MODE_EDIT ? APP_MODE_RUN : APP_MODE_EDIT);
+  SwitchMode(shown_mode_ == APP_MODE_EDIT ? APP_MODE_RUN : APP_MODE_EDIT);
 }
 
 void MainWindow::_SlotOnPreviewToggle() {
   if (IsWaitingForJob()) return;
-  SwitchMode(APP_GetAppMode() == APP_MODE_PREVIEW ? APP_MODE_EDIT : APP_MODE_PREVIEW);
-  preview_button_->setChecked(APP_GetAppMode() == APP_MODE_PREVIEW);
+  SwitchMode(shown_mode_ == APP_MODE_PREVIEW ? APP_MODE_EDIT : APP_MODE_PREVIEW);
+  preview_button_->setChecked(shown_mode_ == APP_MODE_PREVIEW);
 }
 
 void MainWindow::_SlotOnRunOptions() {
@@ -45,17 +46,17 @@ void MainWindow::_SlotOnRunOptions() {
 void MainWindow::_SlotOnAttachAct() {
   is_download_chosen_ = false;
   mode_button_->setIcon(attach_action_->icon());
-  if (APP_GetAppMode() != APP_MODE_RUN) _SlotOnAppModeSwitch();
+  if (shown_mode_ != APP_MODE_RUN) _SlotOnAppModeSwitch();
 }
 
 void MainWindow::_SlotOnDownloadAct() {
   is_download_chosen_ = true;
   mode_button_->setIcon(download_action_->icon());
-  if (APP_GetAppMode() != APP_MODE_RUN) _SlotOnAppModeSwitch();
+  if (shown_mode_ != APP_MODE_RUN) _SlotOnAppModeSwitch();
 }
 
 bool MainWindow::SwitchMode(int32_t mode) {
-  const int32_t from = APP_GetAppMode();
+  const int32_t from = shown_mode_;
   if (mode == from) return true;
   if (mode == APP_MODE_RUN) {
     if (MAIN_pActiveSymbols == nullptr) {
@@ -68,12 +69,24 @@ bool MainWindow::SwitchMode(int32_t mode) {
   if (from == APP_MODE_RUN) StopRunMode();
   if (mode != APP_MODE_EDIT && from == APP_MODE_EDIT) edit_layer_ = BoardLayer();
   APP_SetAppMode(mode);
+  shown_mode_ = mode;
   ApplyModeLook(mode);
   watch_table_->UpdateTable(true);
   EnterBoardMode(mode);
   if (mode == APP_MODE_RUN) StartRunMode();
   UpdateActions();
   return true;
+}
+
+void MainWindow::FollowCoreMode() {
+  if (shown_mode_ != APP_MODE_RUN || APP_IsRunMode() || is_closing_) return;
+  // A switch in progress waits for its job; follow once it is through.
+  if (IsWaitingForJob()) {
+    QTimer::singleShot(10, this, &MainWindow::FollowCoreMode);
+    return;
+  }
+  SwitchMode(APP_MODE_EDIT);
+  statusBar()->showMessage(QStringLiteral("Data sampling stopped."));
 }
 
 void MainWindow::ApplyModeLook(int32_t mode) {

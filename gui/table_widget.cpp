@@ -1,5 +1,8 @@
 #include "gui/table_widget.h"
 
+#include <algorithm>
+#include <cfloat>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -12,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStyle>
 
@@ -40,6 +44,7 @@ namespace {
 
 constexpr int kHighlightStepMs = 333;
 constexpr int kHighlightMaxMs = 666;
+constexpr int kCellMargin = 4;  // pixels between a value label's text and its cell's edges
 const char* const kStyleIdle = "QLabel { color: black; }";
 const char* const kStyleUpdated = "QLabel { color: rgb(64, 128, 255); font-weight: bold; }";
 const char* const kStylePending = "QLabel { color: rgb(64, 255, 128); font-weight: bold; }";
@@ -72,6 +77,22 @@ QWidget* Centred(QWidget* child) {
   layout->addWidget(child, 0, Qt::AlignCenter);
   return holder;
 }
+
+// Write limits of float and double symbols span up to the type's largest value: shown in
+// general notation ("3.402823e+38") instead of the fixed notation that prints every digit.
+class RealLimitSpinBox : public QDoubleSpinBox {
+ public:
+  QString textFromValue(double value) const override { return QString::number(value, 'g', 7); }
+  double valueFromText(const QString& text) const override { return locale().toDouble(text); }
+  QValidator::State validate(QString& text, int& pos) const override {
+    (void)pos;
+    bool ok = false;
+    const double v = locale().toDouble(text, &ok);
+    if (ok) return v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+    static const QRegularExpression partial(QStringLiteral("^[-+]?[0-9]*[.,]?[0-9]*([eE][-+]?[0-9]*)?$"));
+    return partial.match(text).hasMatch() ? QValidator::Intermediate : QValidator::Invalid;
+  }
+};
 
 QString AddressText(const ACTIVE_SYMBOL& s) {
   char buf[16];
@@ -144,6 +165,9 @@ void TableWidget::Rebuild() {
     if (c->pSymbol != nullptr) rows_.push_back(c->pSymbol);
   }
   APP_UnlockGui();
+  // The button row's span moves with the row count: an old one left in place would stretch
+  // the first cell of a symbol row over the whole row.
+  clearSpans();
   setRowCount(int(rows_.size()) + 1);
   for (size_t r = 0; r < rows_.size(); ++r) {
     rows_[r]->Row = uint32_t(r);
@@ -154,7 +178,19 @@ void TableWidget::Rebuild() {
   built_mode_ = APP_GetAppMode();
   last_refresh_ms_ = SYS_GetTickMs();
   ApplyColumnVisibility();
+  FitColumnWidths();
   setUpdatesEnabled(true);
+}
+
+// Columns only grow to fit their header and their widgets (a width the user chose wider is
+// kept); the last column fills the rest.
+void TableWidget::FitColumnWidths() {
+  for (int c = 0; c < kColEnd; ++c) {
+    if (isColumnHidden(c)) continue;
+    const int wanted = std::max({kHeaders[c].width, horizontalHeader()->sectionSizeHint(c),
+                                 sizeHintForColumn(c)});
+    if (columnWidth(c) < wanted) setColumnWidth(c, wanted);
+  }
 }
 
 void TableWidget::BuildRow(int row, ACTIVE_SYMBOL& s) {
@@ -213,46 +249,12 @@ void TableWidget::BuildRow(int row, ACTIVE_SYMBOL& s) {
   for (int c : {kColValue, kColMinRead, kColMaxRead}) {
     auto* label = new QLabel(s.Read != 0 || c == kColValue ? QString() : QStringLiteral("N/A"));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setContentsMargins(kCellMargin, 0, kCellMargin, 0);
     label->setStyleSheet(QString::fromLatin1(kStyleIdle));
     setCellWidget(row, c, label);
   }
 
-  const WATCH_LIMIT_RANGES ranges = WATCH_LimitRanges(s.ValueType);
-  if (edit) {
-    // Double spin boxes hold the whole U32 and I32 ranges exactly.
-    QDoubleSpinBox* boxes[2];
-    for (int i = 0; i < 2; ++i) {
-      auto* box = new QDoubleSpinBox;
-      box->setToolTip(i == 0 ? QStringLiteral("Minimum value Tarvik Vistro will write to this symbol")
-                             : QStringLiteral("Maximum value Tarvik Vistro will write to this symbol"));
-      box->setDecimals(ranges.has_range ? ranges.decimals : 4);
-      if (ranges.has_range) {
-        box->setRange(i == 0 ? ranges.min_low : ranges.max_low, i == 0 ? ranges.min_high : ranges.max_high);
-      } else {
-        box->setRange(-DBL_MAX, DBL_MAX);
-      }
-      boxes[i] = box;
-    }
-    if (ranges.has_range) {
-      boxes[0]->setMaximum(std::min(ranges.min_high, WATCH_MinCeiling(s.MaxWrite, s.ValueType)));
-      boxes[1]->setMinimum(std::max(ranges.max_low, WATCH_MaxFloor(s.MinWrite, s.ValueType)));
-    }
-    boxes[0]->setValue(s.MinWrite);
-    boxes[1]->setValue(s.MaxWrite);
-    for (int i = 0; i < 2; ++i) {
-      boxes[i]->setObjectName(i == 0 ? QStringLiteral("MinWrite") : QStringLiteral("MaxWrite"));
-      connect(boxes[i], &QDoubleSpinBox::valueChanged, this, [this, row, i] { _SlotOnSpinBox(row * 2 + i); });
-      setCellWidget(row, i == 0 ? kColMinWrite : kColMaxWrite, boxes[i]);
-    }
-  } else {
-    const uint32_t t = s.ValueType;
-    auto* lo = new QLabel(WATCH_WriteLimitText(s.MinWrite, t, (s.HexDisplay & HEX_MIN_WRITE) != 0));
-    auto* hi = new QLabel(WATCH_WriteLimitText(s.MaxWrite, t, (s.HexDisplay & HEX_MAX_WRITE) != 0));
-    lo->setToolTip(QStringLiteral("Minimum value Tarvik Vistro will write to this symbol"));
-    hi->setToolTip(QStringLiteral("Maximum value Tarvik Vistro will write to this symbol"));
-    setCellWidget(row, kColMinWrite, lo);
-    setCellWidget(row, kColMaxWrite, hi);
-  }
+  BuildLimitCells(row, s, edit);
 
   const uint32_t raw = s.UseQFormat != 0 ? s.RawType : s.ValueType;
   if (IsOverflowType(raw)) {
@@ -304,6 +306,52 @@ void TableWidget::BuildRow(int row, ACTIVE_SYMBOL& s) {
     setCellWidget(row, kColQFormat, cell);
   }
   RefreshValues();
+}
+
+// "Min Write" and "Max Write": spin boxes in Edit mode, labels otherwise.
+void TableWidget::BuildLimitCells(int row, const ACTIVE_SYMBOL& s, bool edit) {
+  const WATCH_LIMIT_RANGES ranges = WATCH_LimitRanges(s.ValueType);
+  const bool is_real = s.ValueType == TYPEID_FLOAT || s.ValueType == TYPEID_DOUBLE;
+  if (edit) {
+    // Double spin boxes hold the whole U32 and I32 ranges exactly.
+    QDoubleSpinBox* boxes[2];
+    for (int i = 0; i < 2; ++i) {
+      auto* box = is_real ? new RealLimitSpinBox : new QDoubleSpinBox;
+      box->setToolTip(i == 0 ? QStringLiteral("Minimum value Tarvik Vistro will write to this symbol")
+                             : QStringLiteral("Maximum value Tarvik Vistro will write to this symbol"));
+      box->setDecimals(ranges.has_range ? ranges.decimals : 4);
+      if (ranges.has_range) {
+        box->setRange(i == 0 ? ranges.min_low : ranges.max_low, i == 0 ? ranges.min_high : ranges.max_high);
+      } else {
+        box->setRange(-DBL_MAX, DBL_MAX);
+      }
+      boxes[i] = box;
+    }
+    if (ranges.has_range) {
+      boxes[0]->setMaximum(std::min(ranges.min_high, WATCH_MinCeiling(s.MaxWrite, s.ValueType)));
+      boxes[1]->setMinimum(std::max(ranges.max_low, WATCH_MaxFloor(s.MinWrite, s.ValueType)));
+    }
+    boxes[0]->setValue(s.MinWrite);
+    boxes[1]->setValue(s.MaxWrite);
+    for (int i = 0; i < 2; ++i) {
+      boxes[i]->setObjectName(i == 0 ? QStringLiteral("MinWrite") : QStringLiteral("MaxWrite"));
+      connect(boxes[i], &QDoubleSpinBox::valueChanged, this, [this, row, i] { _SlotOnSpinBox(row * 2 + i); });
+      setCellWidget(row, i == 0 ? kColMinWrite : kColMaxWrite, boxes[i]);
+    }
+  } else {
+    const uint32_t t = s.ValueType;
+    auto* lo = new QLabel(WATCH_WriteLimitText(s.MinWrite, t, (s.HexDisplay & HEX_MIN_WRITE) != 0));
+    auto* hi = new QLabel(WATCH_WriteLimitText(s.MaxWrite, t, (s.HexDisplay & HEX_MAX_WRITE) != 0));
+    lo->setToolTip(QStringLiteral("Minimum value Tarvik Vistro will write to this symbol"));
+    hi->setToolTip(QStringLiteral("Maximum value Tarvik Vistro will write to this symbol"));
+    // Numbers line up on the right like the read values beside them, with a gap between cells.
+    for (QLabel* l : {lo, hi}) {
+      l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      l->setContentsMargins(kCellMargin, 0, kCellMargin, 0);
+    }
+    setCellWidget(row, kColMinWrite, lo);
+    setCellWidget(row, kColMaxWrite, hi);
+  }
 }
 
 void TableWidget::BuildButtonRow(int row) {

@@ -87,10 +87,12 @@ class TableWidget : public QTableWidget {
  private:
   void Rebuild();
   void BuildRow(int row, ACTIVE_SYMBOL& symbol);
+  void BuildLimitCells(int row, const ACTIVE_SYMBOL& symbol, bool edit);
   void BuildButtonRow(int row);
   void RefreshValues();
   void OnQFormatBits(int row, bool int_changed);
   void ApplyColumnVisibility();
+  void FitColumnWidths();
   void UpdateCountLabel();
   bool IsEditable() const;  // Edit mode
   WATCH_USAGE UsageOf(const ACTIVE_SYMBOL* symbol) const;

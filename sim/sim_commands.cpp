@@ -40,6 +40,7 @@ const IntControl kIntControls[] = {
     {"SimOpenFail", 0, 1, [](SIM_Controls& c, int64_t v) { c.open_fail = v != 0; }},
     {"SimConnectFail", 0, 1, [](SIM_Controls& c, int64_t v) { c.connect_fail = v != 0; }},
     {"SimWriteFail", 0, 1, [](SIM_Controls& c, int64_t v) { c.write_fail = v != 0; }},
+    {"SimDownloadFail", 0, 1, [](SIM_Controls& c, int64_t v) { c.download_fail = v != 0; }},
     {"SimDeviceDialog", -1, 1 << 20, [](SIM_Controls& c, int64_t v) { c.dialog_answer = int(v); }},
     {"SimClock", 1, SIM_Target::kMaxClockIpus, [](SIM_Controls& c, int64_t v) { c.clock_ipus = uint32_t(v); }},
     {"SimDLLVersion", 0, INT32_MAX, [](SIM_Controls& c, int64_t v) { c.dll_version = int(v); }},

@@ -21,6 +21,7 @@ struct SIM_Controls {
   bool open_fail = false;              // VELTRAARM_OpenEx fails
   bool connect_fail = false;           // VELTRAARM_Connect fails
   bool write_fail = false;             // VELTRA_WriteMem fails
+  bool download_fail = false;          // VELTRA_DownloadFile fails (the target keeps its program)
   int dialog_answer = 0;               // result of the device dialog; negative: cancelled
   uint32_t clock_ipus = 64;            // emulated instructions per microsecond
   int dll_version = 51200;

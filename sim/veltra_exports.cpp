@@ -296,7 +296,7 @@ int VELTRA_DownloadFile(const char* path, uint32_t /*addr*/) {
   Library& lib = Lib();
   std::lock_guard<std::mutex> lock(lib.mu);
   SIM_Session& s = lib.session;
-  if (!Connected(s) || !path) return -1;
+  if (!Connected(s) || !path || s.controls.download_fail) return -1;
   std::string error;
   const int by_path = s.link->DownloadPath(path, error);
   if (by_path <= 0) return by_path < 0 ? -1 : 0;

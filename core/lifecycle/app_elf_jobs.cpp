@@ -8,6 +8,7 @@
 #include "core/app_jobs.h"
 #include "core/app_probe_ops.h"
 #include "core/app_project.h"
+#include "core/app_sampling.h"
 #include "core/lifecycle/app_lifecycle.h"
 #include "core/lifecycle/app_lifecycle_internal.h"
 #include "logic/logic_tree.h"
@@ -266,6 +267,9 @@ void APP_PrepareRunHandler(JOB_RECORD* job) {
     APP_GetConfiguration(config);
     if (PROBE_VELTRA_DownloadFile(config.ElfFile, 0) < 0) {
       SYS_WarningBox("Failed to program target with ELF file");
+      // Edit mode stays, and Edit mode holds no probe: the HSS started by the connection
+      // would otherwise buffer records of the old program for the next Run period.
+      APP_ReadStopNow();
       return;
     }
   }

@@ -160,6 +160,14 @@ TEST_F(DemoAtStartUp, OpensInRunModeAndF5SwitchesToEdit) {
   SCRIPT_FreeList(scripts);
   Type(Qt::Key_F5);
   EXPECT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
+  // Edited on the board's topmost layer: the demo's background panels (layer 0) stay under
+  // the instruments (layer 1).
+  const auto labels = window_->findChildren<QLabel*>();
+  const auto layer = std::find_if(labels.begin(), labels.end(), [](const QLabel* l) {
+    return l->toolTip() == "Current layer";
+  });
+  ASSERT_NE(layer, labels.end());
+  EXPECT_EQ((*layer)->text(), "1");
   EXPECT_TRUE(window_->Action(MainWindow::kActSaveProject)->isEnabled());
 }
 

@@ -3,6 +3,7 @@
 // limits edited in Edit mode.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -123,6 +124,9 @@ TEST_F(WatchWindow, AddSymbolsWatchThemLiveAndEditLimits) {
   EXPECT_EQ(table->item(1, TableWidget::kColName)->text(), "g_command");
   EXPECT_EQ(table->item(2, TableWidget::kColName)->text(), "trim");
   EXPECT_EQ(table->item(3, TableWidget::kColName)->text(), "gain");
+  // The button row sat at row 0 while the list was empty: its span does not stay behind.
+  EXPECT_EQ(table->columnSpan(0, TableWidget::kColConnections), 1);
+  EXPECT_EQ(table->columnSpan(4, TableWidget::kColConnections), TableWidget::kColumnCount);
   EXPECT_TRUE(table->isColumnHidden(TableWidget::kColValue));  // Edit mode
   bool has_count = false;  // three sampled symbols: the virtual one does not count
   for (QLabel* l : table->findChildren<QLabel*>()) has_count |= l->text() == "#3";
@@ -152,6 +156,7 @@ TEST_F(WatchWindow, AddSymbolsWatchThemLiveAndEditLimits) {
     return ok && v >= -16 && v <= 15;
   }));
   EXPECT_EQ(Label(3, TableWidget::kColValue)->text(), "0.000000");  // the virtual float
+  EXPECT_EQ(Label(3, TableWidget::kColMaxWrite)->text(), "3.403e+38");
   F5();
   answer.stop();
   ASSERT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
@@ -167,6 +172,17 @@ TEST_F(WatchWindow, AddSymbolsWatchThemLiveAndEditLimits) {
   EXPECT_EQ(counter->MinWrite, 10);
   EXPECT_EQ(counter->MaxWrite, 11);
   EXPECT_EQ(min_box->maximum(), 10);
+
+  // A float's unset limits read in general notation, fit their column, and take typed exponents.
+  table->AdvancedBox()->setChecked(true);
+  auto* gain_max = qobject_cast<QDoubleSpinBox*>(table->cellWidget(3, TableWidget::kColMaxWrite));
+  ASSERT_NE(gain_max, nullptr);
+  EXPECT_EQ(gain_max->text(), "3.402823e+38");
+  EXPECT_GE(table->columnWidth(TableWidget::kColMaxWrite), gain_max->sizeHint().width());
+  gain_max->findChild<QLineEdit*>()->selectAll();
+  QTest::keyClicks(gain_max, "2.5e3");
+  QTest::keyClick(gain_max, Qt::Key_Return);
+  EXPECT_EQ(gain_max->value(), 2500.0);
 }
 
 }  // namespace
