@@ -85,3 +85,11 @@ void APP_RecountActiveSymbols() {
   g_hss_count.store(count, std::memory_order_relaxed);
   g_list_changed.store(true, std::memory_order_relaxed);
 }
+
+std::vector<const ACTIVE_SYMBOL*> APP_GetActiveSymbols() {
+  std::vector<const ACTIVE_SYMBOL*> symbols;
+  for (const ACTIVE_SYMBOL_CELL* c = MAIN_pActiveSymbols; c != nullptr; c = c->pNext) {
+    symbols.push_back(c->pSymbol);
+  }
+  return symbols;
+}

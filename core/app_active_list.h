@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "symbols/active_symbol.h"
 
@@ -28,6 +29,8 @@ bool APP_TakeListChanged();
 // A new identity (LOGIC_FreeSymbolId frees it) holding the record's name and address; null
 // after "Insufficient memory!".
 SYMBOL_ID* APP_MakeSymbolId(const ACTIVE_SYMBOL* symbol);
+// The listed records in list order (a snapshot; the thread that may change the list reads it).
+std::vector<const ACTIVE_SYMBOL*> APP_GetActiveSymbols();
 // Number of listed symbols that are sampled and not virtual.
 uint32_t APP_GetHSSSymbolCount();
 // Recounts after records changed their sampled or virtual flags, or after the list was

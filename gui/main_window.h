@@ -51,6 +51,7 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
     kActOpenProject,
     kActSaveProject,
     kActSaveProjectAs,
+    kActExportHistory,
     kActExit,
     kActCopyModule,
     kActPasteModule,
@@ -140,6 +141,8 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   void _OnActionOpenProjectDialog();
   void _OnActionSaveProject();
   void _OnActionSaveProjectAs();
+  // The sampled history of the active symbols to a CSV file (the grapher's format).
+  void _OnActionExportHistory();
   void _OnActionExit();
   void _OnActionCopyModule();
   void _OnActionPasteModule();

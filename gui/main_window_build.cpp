@@ -53,6 +53,8 @@ constexpr MENU_ROW kFileRows[] = {
      "Save Vistro Project", false},
     {M::kActSaveProjectAs, "Save Project &as ...", SHORTCUT::kSaveProjectAs,
      &M::_OnActionSaveProjectAs, "Save Vistro Project as ...", false},
+    {M::kActExportHistory, "&Export History as CSV ...", kNoKey, &M::_OnActionExportHistory,
+     "Export the sampled history of the symbols as CSV file", false},
     {M::kActExit, "E&xit", SHORTCUT::kExit, &M::_OnActionExit, "Quit this program", false},
 };
 constexpr MENU_ROW kEditRows[] = {
@@ -275,6 +277,7 @@ void MainWindow::UpdateActions() {
   const bool file_ok = is_edit && !APP_HasReadTask();
   for (ActionId id : {kActNewProject, kActOpenProject, kActExit}) Action(id)->setEnabled(file_ok);
   for (ActionId id : {kActSaveProject, kActSaveProjectAs}) Action(id)->setEnabled(file_ok && is_open);
+  Action(kActExportHistory)->setEnabled(file_ok && is_open && APP_GetSampleCount() > 0);
   for (ActionId id : {kActProjectSettings}) Action(id)->setEnabled(is_edit && is_open);
   for (ActionId id : {kActAppSettings, kActCheatSheet, kActUserGuide, kActAbout, kActWallpaper}) {
     Action(id)->setEnabled(is_edit);

@@ -1,10 +1,11 @@
-// The project flows of the main window: new, open, save, save as, settings; the prepare-run
-// job; the ELF modification check.
+// The project flows of the main window: new, open, save, save as, settings, the history
+// export; the prepare-run job; the ELF modification check.
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <cstring>
 
+#include "core/app_active_list.h"
 #include "core/app_jobs.h"
 #include "core/app_mode.h"
 #include "core/app_project.h"
@@ -15,6 +16,7 @@
 #include "gui/new_project_dialog.h"
 #include "gui/scripting_widget.h"
 #include "input/gamepad_runtime.h"
+#include "modules/history_export.h"
 #include "scripting/script_runner.h"
 #include "platform/sys_msgbox.h"
 
@@ -132,6 +134,13 @@ void MainWindow::_OnActionSaveProjectAs() {
     APP_UpdateTitle();
   }
   FinishProjectFlow();
+}
+
+// The history of every active symbol, as the grapher exports its channels.
+void MainWindow::_OnActionExportHistory() {
+  if (IsInputBlocked() || !APP_IsProjectOpen()) return;
+  HISTORY_ExportCsvInteractive(this, QStringLiteral("Export History as CSV"), APP_GetActiveSymbols(), 0,
+                               APP_HISTORY_SLOTS);
 }
 
 void MainWindow::_OnActionExit() {

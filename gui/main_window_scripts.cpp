@@ -5,25 +5,12 @@
 #include "gui/scripting_widget.h"
 #include "input/gamepad_runtime.h"
 #include "persist/project/project_content.h"
+#include "scripting/project_runtime.h"
 #include "scripting/script_runner.h"
-
-namespace {
-
-void InstallProjectContent() {
-  SCRIPT_RECORD* scripts = PROJECT_GetScripts();
-  SCRIPT_Publish(scripts);
-  SCRIPT_FreeList(scripts);
-  GAMEPAD_MAPPING pads[GAMEPAD_SLOTS];
-  PROJECT_GetPads(pads);
-  GAMEPAD_SetMappings(pads);
-  for (GAMEPAD_MAPPING& p : pads) GAMEPAD_Clear(p);
-}
-
-}  // namespace
 
 void MainWindow::ConnectScriptsAndPads() {
   connect(this, &MainWindow::_SignalUpdateGUILoadModules, this, [this] {
-    InstallProjectContent();
+    SCRIPT_InstallProjectContent();
     if (scripting_widget_ != nullptr) scripting_widget_->Rebuild();
   }, Qt::QueuedConnection);
   // A reset comes with every close and every parse of the ELF file. The project's own
@@ -32,7 +19,7 @@ void MainWindow::ConnectScriptsAndPads() {
   connect(this, &MainWindow::_SignalReset, this, [this] {
     SCRIPT_ClearPublished();
     GAMEPAD_ClearMappings();
-    InstallProjectContent();
+    SCRIPT_InstallProjectContent();
     if (scripting_widget_ != nullptr) scripting_widget_->Rebuild();
   }, Qt::QueuedConnection);
   connect(scripting_widget_, &ScriptingWidget::SignalScriptsChanged, this, [] {

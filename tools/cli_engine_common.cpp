@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/app_active_list.h"
+#include "core/app_history_csv.h"
 #include "core/app_sampling.h"
 #include "core/job_engine.h"
 #include "logic/logic_value.h"
@@ -90,4 +91,17 @@ void CLI_CloseSymbols(CLI_EngineSession& session) {
   SYMTREE_Free(session.tree);
   session.tree = nullptr;
   session.symbols.clear();
+}
+
+bool CLI_WriteHistoryCsv(FILE* out, std::span<const std::string> names,
+                         std::span<const ACTIVE_SYMBOL* const> symbols) {
+  std::vector<APP_CSV_COLUMN> columns;
+  for (size_t i = 0; i < symbols.size() && i < names.size(); ++i) {
+    columns.push_back(APP_CsvColumn(names[i], symbols[i]));
+  }
+  const int32_t result = APP_WriteHistoryCsv(APP_GetHistoryView(), columns, 0, APP_HISTORY_SLOTS,
+                                             [out](std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  });
+  return result == APP_CSV_OK && std::fflush(out) == 0 && std::ferror(out) == 0;
 }

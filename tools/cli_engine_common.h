@@ -3,6 +3,8 @@
 // through the job engine and the sampling engine on the worker thread.
 #pragma once
 
+#include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,3 +30,8 @@ bool CLI_StartSampling(const CLI_Connection& connection, CLI_EngineSession& sess
 void CLI_StopSampling();
 // Ends the worker and frees the list, the histories and the tree.
 void CLI_CloseSymbols(CLI_EngineSession& session);
+
+// Writes the history of `symbols` to `out` as CSV (`names` head the columns). False when
+// the output could not be written.
+bool CLI_WriteHistoryCsv(FILE* out, std::span<const std::string> names,
+                         std::span<const ACTIVE_SYMBOL* const> symbols);

@@ -34,6 +34,16 @@ bool CopyValue(const char* option, const char* value, char* field, size_t size) 
 
 }  // namespace
 
+bool CLI_ParsePositive(const char* text, uint32_t max, uint32_t& out) {
+  if (text == nullptr || *text < '0' || *text > '9') return false;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long v = std::strtoull(text, &end, 10);
+  if (errno != 0 || *end != '\0' || v == 0 || v > max) return false;
+  out = static_cast<uint32_t>(v);
+  return true;
+}
+
 CLI_Connection CLI_DefaultConnection() {
   CLI_Connection connection;
   connection.config.Connection = PROBE_CONNECTION_USB;

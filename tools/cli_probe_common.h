@@ -35,6 +35,9 @@ CLI_Connection CLI_DefaultConnection();
 // a missing one (the reason has been printed to stderr).
 int CLI_ParseConnectionOption(std::span<char* const> args, size_t& index, CLI_Connection& out);
 
+// A decimal count in 1 .. max (no sign, no blanks). False for anything else.
+bool CLI_ParsePositive(const char* text, uint32_t max, uint32_t& out);
+
 // Loads the probe library and sends the --sim commands. False (reason printed) on failure.
 bool CLI_SendSimCommands(const CLI_Connection& connection);
 

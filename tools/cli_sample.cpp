@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app_history_csv.h"
 #include "core/app_sampling.h"
 #include "platform/sys_msgbox.h"
 #include "platform/sys_text.h"
@@ -30,16 +29,6 @@ struct FileClose {
   }
 };
 
-bool ParsePositive(const char* text, uint32_t max, uint32_t& out) {
-  if (text == nullptr || *text < '0' || *text > '9') return false;
-  errno = 0;
-  char* end = nullptr;
-  const unsigned long long v = std::strtoull(text, &end, 10);
-  if (errno != 0 || *end != '\0' || v == 0 || v > max) return false;
-  out = static_cast<uint32_t>(v);
-  return true;
-}
-
 int Usage(const char* reason, const char* arg) {
   if (reason != nullptr) std::fprintf(stderr, "error: %s%s%s\n", reason, arg ? " " : "", arg ? arg : "");
   std::fprintf(stderr, "usage: vistro-cli %s\n", kUsage);
@@ -58,17 +47,6 @@ bool Download(const CLI_Connection& connection, const char* elf) {
   }
   CLI_Disconnect();
   return ok;
-}
-
-bool WriteCsv(FILE* out, const CLI_EngineSession& session) {
-  std::vector<APP_CSV_COLUMN> columns;
-  for (size_t i = 0; i < session.symbols.size() && i < session.paths.size(); ++i) {
-    columns.push_back(APP_CsvColumn(session.paths[i], session.symbols[i]));
-  }
-  const int32_t result = APP_WriteHistoryCsv(APP_GetHistoryView(), columns, 0, APP_HISTORY_SLOTS, [out](std::string_view text) {
-    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  });
-  return result == APP_CSV_OK && std::fflush(out) == 0 && std::ferror(out) == 0;
 }
 
 int RunSample(std::span<char* const> args) {
@@ -95,11 +73,11 @@ int RunSample(std::span<char* const> args) {
       if (std::strcmp(arg, "--symbol") == 0) {
         paths.emplace_back(value);
       } else if (std::strcmp(arg, "--period-us") == 0) {
-        if (!ParsePositive(value, 1000000000u, connection.config.SamplingPeriod)) {
+        if (!CLI_ParsePositive(value, 1000000000u, connection.config.SamplingPeriod)) {
           return Usage("bad sampling period", value);
         }
       } else if (std::strcmp(arg, "--duration-ms") == 0) {
-        if (!ParsePositive(value, 86400000u, duration_ms)) return Usage("bad duration", value);
+        if (!CLI_ParsePositive(value, 86400000u, duration_ms)) return Usage("bad duration", value);
       } else {
         csv = value;
       }
@@ -137,7 +115,8 @@ int RunSample(std::span<char* const> args) {
         status = CLI_FAILED;
       }
       CLI_StopSampling();
-      if (!WriteCsv(file ? file.get() : stdout, session)) {
+      if (!CLI_WriteHistoryCsv(file ? file.get() : stdout, session.paths,
+                               {session.symbols.begin(), session.symbols.end()})) {
         std::fprintf(stderr, "error: could not write the CSV output\n");
         status = CLI_FAILED;
       }

@@ -3,6 +3,8 @@
 // and through the TCP target server (a board that keeps running between connections).
 #include <gtest/gtest.h>
 
+#include "tests/engines/cli_test_support.h"
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,96 +35,6 @@ constexpr bool kThreadSanitizer = false;
 #else
 constexpr bool kThreadSanitizer = false;
 #endif
-
-namespace fs = std::filesystem;
-
-const std::string kBin = std::string(VISTRO_BINARY_DIR) + "/bin/";
-const std::string kElf = std::string(VISTRO_SOURCE_DIR) + "/firmware/demo/demo.elf";
-
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-  double seconds = 0.0;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// CSV data rows as columns of text; the header is checked.
-std::vector<std::vector<std::string>> Rows(const std::string& csv, const std::string& header) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream in(csv);
-  std::string line, cell;
-  if (!std::getline(in, line)) return rows;
-  EXPECT_EQ(line, header);
-  while (std::getline(in, line)) {
-    std::istringstream cells(line);
-    rows.emplace_back();
-    while (std::getline(cells, cell, ',')) rows.back().push_back(cell);
-  }
-  return rows;
-}
-
-class CliTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vistro-engines-" + std::to_string(getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);  // the simulator's flash images: one per test
-  }
-  void TearDown() override {
-    StopServer();
-    fs::remove_all(dir_);
-  }
-  CliRun Cli(const std::vector<std::string>& args) {
-    std::string cmd = "'" + kBin + "vistro-cli'";
-    for (const std::string& a : args) cmd += " '" + a + "'";
-    cmd += " >'" + (dir_ / "out.txt").string() + "' 2>'" + (dir_ / "err.txt").string() + "'";
-    const auto start = std::chrono::steady_clock::now();
-    const int raw = std::system(cmd.c_str());
-    CliRun r;
-    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadFile(dir_ / "out.txt");
-    r.err = ReadFile(dir_ / "err.txt");
-    return r;
-  }
-  // Starts vistro-simtarget on a free port and loads the demo firmware; "127.0.0.1:PORT".
-  std::string StartServer() {
-    const fs::path log = dir_ / "server.txt";
-    server_ = fork();
-    if (server_ == 0) {
-      if (std::freopen(log.c_str(), "w", stdout) == nullptr) _exit(127);
-      execl((kBin + "vistro-simtarget").c_str(), "vistro-simtarget", "--listen", "127.0.0.1:0",
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    for (int i = 0; i < 500; ++i) {
-      const std::string text = ReadFile(log);
-      const size_t at = text.find("listening on "), end = text.find('\n', at);
-      if (at != std::string::npos && end != std::string::npos) {
-        const std::string ip = text.substr(at + 13, end - at - 13);
-        EXPECT_EQ(Cli({"download", kElf, "--ip", ip}).status, 0);
-        return ip;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ADD_FAILURE() << "target server did not start";
-    return "";
-  }
-  void StopServer() {
-    if (server_ <= 0) return;
-    kill(server_, SIGKILL);
-    waitpid(server_, nullptr, 0);
-    server_ = -1;
-  }
-  fs::path dir_;
-  pid_t server_ = -1;
-};
 
 // The demo counter at 100 µs for a second, and 16 symbols at the probe's highest rate (1 MHz):
 // time stamps strictly one period apart, no record dropped.

@@ -33,6 +33,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <filesystem>
+#include <fstream>
 #include "platform/sys_time.h"
 #include "scripting/script_runner.h"
 #include "tests/gui/gui_test_support.h"
@@ -269,6 +270,7 @@ TEST_F(NewProjectFlow, FromTheStartDialogToRunModeAndSave) {
   EXPECT_TRUE(boxes[0].contains("program the target")) << boxes[0].toStdString();
   EXPECT_FALSE(window_->Action(MainWindow::kActNewProject)->isEnabled());
   EXPECT_FALSE(window_->Action(MainWindow::kActSaveProject)->isEnabled());
+  EXPECT_FALSE(window_->Action(MainWindow::kActExportHistory)->isEnabled());
   EXPECT_FALSE(window_->CollectionDock()->isVisible());
   EXPECT_EQ(window_->ModeButton()->toolTip(), "Switch to Edit ( F5)");
   VALUE_SLOT first{}, later{};
@@ -279,6 +281,24 @@ TEST_F(NewProjectFlow, FromTheStartDialogToRunModeAndSave) {
   EXPECT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
   EXPECT_TRUE(window_->CollectionDock()->isVisible());
   EXPECT_FALSE(APP_IsReading());
+
+  // File > Export History: the samples just taken, one column per active symbol.
+  const std::filesystem::path csv = std::filesystem::temp_directory_path() / "vistro_gui_history.csv";
+  std::filesystem::remove(csv);
+  ASSERT_TRUE(window_->Action(MainWindow::kActExportHistory)->isEnabled());
+  OnNextModal<QFileDialog>(window_.get(), [&csv](QFileDialog* d) {
+    d->selectFile(QString::fromStdString(csv.string()));
+    QMetaObject::invokeMethod(d, "accept");
+  });
+  window_->Action(MainWindow::kActExportHistory)->trigger();
+  std::ifstream in(csv);
+  std::string header, row;
+  std::getline(in, header);
+  EXPECT_EQ(header, "time_us,g_counter_u16");
+  uint32_t rows = 0;
+  while (std::getline(in, row)) ++rows;
+  EXPECT_EQ(rows, APP_GetSampleCount());
+  std::filesystem::remove(csv);
 
   // A new project has no file yet: Ctrl+S asks for one and adds the extension.
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vistro_gui_flow";

@@ -1,0 +1,79 @@
+#include "tools/cli_headless_common.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/app_sampling.h"
+#include "tools/cli_command.h"
+
+namespace {
+
+int g_argc = 1;
+char g_name[] = "vistro-cli";
+char* g_argv[] = {g_name, nullptr};
+
+}  // namespace
+
+CLI_HeadlessApp::CLI_HeadlessApp() {
+  // Render and run draw into images only: no screen is needed.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  app_ = std::make_unique<QApplication>(g_argc, g_argv);
+}
+
+CLI_HeadlessApp::~CLI_HeadlessApp() = default;
+
+int CLI_TakeProjectArg(std::span<char* const> args, size_t& index, CLI_ProjectArgs& out) {
+  const size_t first = index;
+  const int parsed = CLI_ParseConnectionOption(args, index, out.overrides.checked);
+  if (parsed != 0) {
+    // Kept for CLI_OpenProject, which lays them over the project's own settings.
+    if (parsed > 0) out.overrides.args.insert(out.overrides.args.end(), args.begin() + first, args.begin() + index);
+    return parsed > 0 ? 1 : -1;
+  }
+  const char* arg = args[index];
+  if (std::strcmp(arg, "--download") == 0) {
+    out.download = true;
+  } else if (out.file == nullptr && arg[0] != '-') {
+    out.file = arg;
+  } else {
+    return 0;
+  }
+  index += 1;
+  return 1;
+}
+
+int CLI_Usage(const char* usage, const char* reason, const char* arg) {
+  if (reason != nullptr) std::fprintf(stderr, "error: %s%s%s\n", reason, arg ? " " : "", arg ? arg : "");
+  std::fprintf(stderr, "usage: vistro-cli %s\n", usage);
+  return CLI_USAGE;
+}
+
+int CLI_OpenProject(HeadlessSession& session, const CLI_ProjectArgs& project) {
+  if (!session.Open(project.file)) return CLI_FAILED;
+  const CLI_ConnectionOverrides& overrides = project.overrides;
+  if (overrides.args.empty()) return CLI_OK;
+  CLI_Connection connection;
+  connection.config = session.Configuration();
+  // The options were checked when they were taken: parsing them again cannot fail.
+  for (size_t i = 0; i < overrides.args.size();) {
+    CLI_ParseConnectionOption(overrides.args, i, connection);
+  }
+  session.SetConfiguration(connection.config);
+  return CLI_OK;
+}
+
+int CLI_RunProject(HeadlessSession& session, const CLI_ProjectArgs& project, uint32_t ms) {
+  if (!CLI_SendSimCommands(project.overrides.checked)) return CLI_FAILED;
+  if (!session.EnterRunMode(project.download)) return CLI_FAILED;
+  // Attaching leaves the target as it is: a halted (or never programmed) target gives no
+  // running values, which is easy to take for a broken firmware.
+  if (!APP_IsTargetRunning()) {
+    std::fprintf(stderr, "warning: the target is halted; --download programs and starts it\n");
+  }
+  if (!session.RunFor(ms)) {
+    std::fprintf(stderr, "warning: sampling stopped early (the probe stopped delivering)\n");
+    return CLI_FAILED;
+  }
+  return CLI_OK;
+}
