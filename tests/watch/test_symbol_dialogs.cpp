@@ -11,6 +11,7 @@
 #include "core/app_active_list.h"
 #include "core/app_project.h"
 #include "core/app_virtual_symbol.h"
+#include "symbols/active_symbol.h"
 #include "gui/symbol_selection.h"
 #include "gui/virtual_symbol_dialog.h"
 #include "symbols/symbol_tree.h"
@@ -19,7 +20,7 @@
 namespace {
 
 ACTIVE_SYMBOL* Node(const char* name, uint32_t type, uint32_t address, uint32_t size) {
-  auto* n = new ACTIVE_SYMBOL;
+  ACTIVE_SYMBOL* n = ACTSYM_New("Symbol Node", false);  // freed by SYMTREE_Free
   std::strcpy(n->Name, name);
   std::strcpy(n->TypeName, type == TYPEID_FLOAT ? "float" : "unsigned");
   n->ValueType = n->RawType = type;
@@ -34,13 +35,13 @@ class SymbolDialogs : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { EnsureApplication(); }
   void SetUp() override {
-    root_ = new ACTIVE_SYMBOL;
+    root_ = ACTSYM_New("Symbol Node", false);
     std::strcpy(root_->SourceFile, "a.c");
     ACTIVE_SYMBOL* word = SYMTREE_AppendChild(*root_, nullptr, Node("g_word", 0, 0x20000000, 4));
     raw_ = SYMTREE_AppendChild(*word, nullptr, Node("raw", TYPEID_U32, 0x20000000, 4));
     f_ = SYMTREE_AppendChild(*word, raw_, Node("f", TYPEID_FLOAT, 0x20000000, 4));
     big_ = SYMTREE_AppendChild(*root_, word, Node("g_big", TYPEID_U64, 0x20000010, 8));
-    auto* b = new ACTIVE_SYMBOL;
+    ACTIVE_SYMBOL* b = ACTSYM_New("Symbol Node", false);
     std::strcpy(b->SourceFile, "b.c");
     SYMTREE_AppendSibling(*root_, b);
     x_ = SYMTREE_AppendChild(*b, nullptr, Node("g_x", TYPEID_U8, 0x20001000, 1));
