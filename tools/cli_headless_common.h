@@ -40,6 +40,10 @@ int CLI_TakeProjectArg(std::span<char* const> args, size_t& index, CLI_ProjectAr
 // Prints "error: REASON ARG" (when given) and the usage line; CLI_USAGE.
 int CLI_Usage(const char* usage, const char* reason, const char* arg);
 
+// Whether a file can be created at `path` (its folder exists and is writable), checked before
+// a long run rather than after it. False after "Cannot write the file ...".
+bool CLI_CheckWritable(const char* path);
+
 // Opens the project in the session and lays the overrides over its connection settings.
 // CLI_OK, or CLI_FAILED after the loader's message.
 int CLI_OpenProject(HeadlessSession& session, const CLI_ProjectArgs& project);

@@ -62,6 +62,35 @@ TEST_F(CliTest, RunRecordsTheWritesOfTimerAndScript) {
   EXPECT_GT(Changes(text, "g_tick_ms").size(), 3000u);  // 1 ms period, the firmware running
 }
 
+// A run that ends early (Ctrl+C or a CI job's SIGTERM; the TCP target killed) still writes
+// the rows taken, and says that it failed.
+TEST_F(CliTest, RunEndedEarlyKeepsTheRowsTaken) {
+  const fs::path csv = dir_ / "demo.csv";
+  const std::vector<std::string> run = {"run", kDemo, "--duration-ms", "20000", "--csv", csv.string()};
+  std::vector<std::string> args = run;
+  args.push_back("--download");
+  CliRun r = Cli(args, "timeout --preserve-status -s TERM 1.5");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("warning: interrupted"), std::string::npos) << r.err;
+  EXPECT_GT(Changes(ReadFile(csv), "g_tick_ms").size(), 300u);
+
+  fs::remove(csv);
+  const std::string ip = StartServer();
+  ASSERT_FALSE(ip.empty());
+  std::thread killer([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    StopServer();
+  });
+  args = run;
+  args.insert(args.end(), {"--ip", ip});
+  r = Cli(args);
+  killer.join();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_LT(r.seconds, 10.0);
+  EXPECT_NE(r.err.find("warning: sampling stopped early"), std::string::npos) << r.err;
+  EXPECT_GT(Changes(ReadFile(csv), "g_tick_ms").size(), 300u);
+}
+
 // Edit mode needs no target and no ELF file: the same picture every time.
 TEST_F(CliTest, RenderInEditModeIsTheSameEveryTime) {
   fs::create_directories(dir_ / "copy");
@@ -115,7 +144,8 @@ class SilentServer {
 };
 
 // A project that cannot reach its target: the system's message, exit 1, no output file.
-TEST_F(CliTest, RunAndRenderRefuseAProjectWithoutTarget) {
+// And an output that cannot be written.
+TEST_F(CliTest, RunAndRenderRefuseWhatCannotWork) {
   const SilentServer silent;
   fs::create_directories(dir_ / "noelf");
   fs::copy_file(kDemo, dir_ / "noelf/demo.vistro");
@@ -145,6 +175,12 @@ TEST_F(CliTest, RunAndRenderRefuseAProjectWithoutTarget) {
       EXPECT_FALSE(fs::exists(render ? png : csv)) << c.message;
     }
   }
+  // An output that cannot be written is refused at once, not after the run.
+  const CliRun r =
+      Cli({"run", kDemo, "--duration-ms", "20000", "--csv", (dir_ / "none/out.csv").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_LT(r.seconds, 5.0);
+  EXPECT_NE(r.err.find("error: Cannot write the file"), std::string::npos) << r.err;
 }
 
 }  // namespace
