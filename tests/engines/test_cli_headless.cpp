@@ -48,8 +48,10 @@ std::vector<double> Changes(const std::string& csv, const std::string& name) {
 // script writes 1500. All three writes must reach the firmware, and its PI loop the speed.
 TEST_F(CliTest, RunRecordsTheWritesOfTimerAndScript) {
   const fs::path csv = dir_ / "demo.csv";
+  const std::string project = ReadFile(kDemo);
   const CliRun r = Cli({"run", kDemo, "--duration-ms", "4000", "--download", "--csv", csv.string()});
   ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(kDemo), project);  // the timer's writes change no setting of the file
   const std::string text = ReadFile(csv);
   EXPECT_EQ(text.substr(0, text.find('\n')),
             "time_us,speed_rpm,setpoint_rpm,torque,g_sine_f,g_triangle_d,g_counter_u8,"
@@ -59,7 +61,7 @@ TEST_F(CliTest, RunRecordsTheWritesOfTimerAndScript) {
   EXPECT_EQ(setpoints, expected);
   const std::vector<double> speeds = Changes(text, "speed_rpm");
   EXPECT_GT(*std::max_element(speeds.begin(), speeds.end()), 2500.0);
-  EXPECT_GT(Changes(text, "g_tick_ms").size(), 3000u);  // 1 ms period, the firmware running
+  EXPECT_GT(Changes(text, "g_tick_ms").size(), 2000u);  // the firmware ran all along
 }
 
 // A run that ends early (Ctrl+C or a CI job's SIGTERM; the TCP target killed) still writes
