@@ -26,8 +26,9 @@ void StopOnSignal(int) { HeadlessSession::RequestStop(); }
 }  // namespace
 
 CLI_HeadlessApp::CLI_HeadlessApp() {
-  // Render and run draw into images only: no screen is needed.
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Render and run draw into images only: no screen is needed, and the same platform
+  // everywhere gives the same pictures.
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
   app_ = std::make_unique<QApplication>(g_argc, g_argv);
   struct sigaction action {};
   action.sa_handler = StopOnSignal;

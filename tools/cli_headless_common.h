@@ -12,8 +12,7 @@
 #include "tools/cli_probe_common.h"
 #include "tools/headless/headless_session.h"
 
-// The QApplication of a headless command; the offscreen platform unless QT_QPA_PLATFORM
-// names another.
+// The QApplication of a headless command, always on the offscreen platform.
 class CLI_HeadlessApp {
  public:
   CLI_HeadlessApp();
