@@ -138,6 +138,21 @@ void APP_InstallSettings(const PROJECT_SETTINGS& settings) {
 
 PROJECT_VIEW APP_DefaultViewSettings() { return PROJECT_VIEW{}; }
 
+int32_t APP_GetTimeResolutionUs() {
+  std::lock_guard<std::mutex> g(g_lock);
+  return g_settings.View.TimeResolutionUs;
+}
+
+void APP_SetTimeResolutionUs(int32_t us) {
+  if (!APP_IsProjectOpen() || us <= 0) return;
+  {
+    std::lock_guard<std::mutex> g(g_lock);
+    if (g_settings.View.TimeResolutionUs == us) return;
+    g_settings.View.TimeResolutionUs = us;
+  }
+  APP_MarkModified();
+}
+
 void APP_MarkModified() {
   g_modified.fetch_add(1);
   APP_UpdateTitle();

@@ -35,6 +35,11 @@ bool APP_SetViewSettings(const PROJECT_VIEW& view);
 void APP_InstallSettings(const PROJECT_SETTINGS& settings);
 // The view settings of a new project (graph and watch shown, time scale 1 s).
 PROJECT_VIEW APP_DefaultViewSettings();
+// The graphers' time scale in microseconds per division: the project file keeps it. Setting
+// a different one (while a project is open) counts one modification and touches nothing else
+// of the settings, so a zoom in Run mode leaves the probe session alone.
+int32_t APP_GetTimeResolutionUs();
+void APP_SetTimeResolutionUs(int32_t us);
 
 // Modified counter: > 0 means unsaved changes. Both update the window title.
 void APP_MarkModified();

@@ -9,6 +9,8 @@
 #include "probe/probe_config.h"
 
 constexpr int PROJECT_WALLPAPER_SIZE = 260;
+// The coarsest time scale a grapher offers (500 s per division).
+constexpr int32_t PROJECT_MAX_TIME_RESOLUTION_US = 500000000;
 
 struct PROJECT_VIEW {
   char Wallpaper[PROJECT_WALLPAPER_SIZE] = {};  // board background image; "" = none

@@ -26,6 +26,8 @@ class QProgressDialog;
 class QScrollArea;
 class QToolButton;
 class TableWidget;
+struct ACTIVE_SYMBOL;
+struct WATCH_USAGE;
 
 class MainWindow : public QMainWindow, public APP_GuiBridge {
   Q_OBJECT
@@ -191,6 +193,10 @@ class MainWindow : public QMainWindow, public APP_GuiBridge {
   void BuildToolBar();
   void BuildDocks();
   QWidget* BuildWatch();  // the Symbol Watch with its "Advanced View" box
+  // What uses a symbol: modules on the board, game-pad inputs, scripts.
+  WATCH_USAGE SymbolUsage(const ACTIVE_SYMBOL* symbol) const;
+  // Disconnects the symbol from the board's modules, the scripts and the game-pad mappings.
+  void UnlinkSymbol(const ACTIVE_SYMBOL* symbol);
   void ConnectScriptsAndPads();  // project scripts and pad mappings in and out
   void BuildStatusBar();
   void BuildBoard();

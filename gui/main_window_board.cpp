@@ -15,9 +15,11 @@
 #include "core/app_bridge.h"
 #include "core/app_mode.h"
 #include "core/app_project.h"
+#include "gui/logic_dialog.h"
 #include "gui/main_window.h"
 #include "gui/module_collection.h"
 #include "gui/table_widget.h"
+#include "modules/module_dialog_fields.h"
 #include "modules/records/module_types.h"
 #include "modules/tool_module_board.h"
 #include "persist/project/project_modules.h"
@@ -35,6 +37,8 @@ constexpr uint32_t kAddMenuOrder[] = {
 }  // namespace
 
 void MainWindow::BuildBoard() {
+  // The module dialogs build their formulas and calculations in the logic editor.
+  MODULE_SetLogicEditor({&LogicDialog::EditCalculation, &LogicDialog::EditFormula});
   board_ = new ToolModuleBoard;
   board_->setMinimumSize(875, 380);
   setCentralWidget(board_);

@@ -1,6 +1,7 @@
 #include "input/gamepad_mapping.h"
 
 #include <cmath>
+#include <initializer_list>
 
 #include "logic/logic_tree.h"
 
@@ -158,4 +159,41 @@ uint32_t GAMEPAD_Sanitize(GAMEPAD_MAPPING& mapping) {
     ++unmapped;
   }
   return unmapped;
+}
+
+uint32_t GAMEPAD_CountInputsUsing(const GAMEPAD_MAPPING (&pads)[GAMEPAD_SLOTS],
+                                  const ACTIVE_SYMBOL& symbol, bool* needs_value) {
+  uint32_t count = 0;
+  for (const GAMEPAD_MAPPING& pad : pads) {
+    if (pad.Configured == 0) continue;
+    for (uint32_t i = 0; i < GAMEPAD_INPUTS; ++i) {
+      const GAMEPAD_INPUT& in = pad.Inputs[i];
+      const bool axis = i >= GAMEPAD_BUTTONS;
+      const bool press = in.pPressSymbol != nullptr && LOGIC_SymbolIdMatches(*in.pPressSymbol, symbol);
+      const bool release = !axis && in.pReleaseSymbol != nullptr &&
+                           LOGIC_SymbolIdMatches(*in.pReleaseSymbol, symbol);
+      if (!press && !release) continue;
+      ++count;
+      if (needs_value != nullptr && !axis &&
+          ((press && in.PressOperation != GAMEPAD_OP_SET) ||
+           (release && in.ReleaseOperation != GAMEPAD_OP_SET))) {
+        *needs_value = true;
+      }
+    }
+  }
+  return count;
+}
+
+bool GAMEPAD_UnlinkSymbol(GAMEPAD_MAPPING& mapping, const ACTIVE_SYMBOL& symbol) {
+  bool changed = false;
+  for (GAMEPAD_INPUT& in : mapping.Inputs) {
+    for (SYMBOL_ID** id : {&in.pPressSymbol, &in.pReleaseSymbol}) {
+      if (*id != nullptr && LOGIC_SymbolIdMatches(**id, symbol)) {
+        LOGIC_FreeSymbolId(*id);
+        *id = nullptr;
+        changed = true;
+      }
+    }
+  }
+  return changed;
 }

@@ -64,6 +64,16 @@ bool GAMEPAD_Equals(const GAMEPAD_MAPPING& a, const GAMEPAD_MAPPING& b);
 void GAMEPAD_ForEachSymbolId(GAMEPAD_MAPPING& mapping, void (*visit)(SYMBOL_ID& id, void* user),
                              void* user);
 
+// Inputs of the configured pads that write the symbol; an input counts once, whether its
+// press, its release or both name it. `needs_value` (optional) is set when one of them is a
+// button operation that starts from the current value (anything but "Set"; axes only set).
+uint32_t GAMEPAD_CountInputsUsing(const GAMEPAD_MAPPING (&pads)[GAMEPAD_SLOTS],
+                                  const ACTIVE_SYMBOL& symbol, bool* needs_value);
+
+// Clears every press and release symbol of the mapping that names the symbol. True when one
+// was cleared.
+bool GAMEPAD_UnlinkSymbol(GAMEPAD_MAPPING& mapping, const ACTIVE_SYMBOL& symbol);
+
 // The value a button writes, converted to the symbol's type as the write does it (U8, U16
 // and U32 keep the low bits of the integer part, I8 and I16 sign-extend them, bool is 0 or
 // 1, reals are kept).

@@ -172,6 +172,11 @@ QRect BOARD_SelectionFramePx(QRect c) {
                (c.width() + 3 + dx) * BOARD_CELL_PX, (c.height() + 3 + dy) * BOARD_CELL_PX);
 }
 
+QRect BOARD_PopupCells(QRect cells) {
+  constexpr int kWidth = 48, kHeight = 16, kHandleClearance = 6;
+  return QRect(cells.x(), std::max(cells.y() - kHeight - kHandleClearance, 0), kWidth, kHeight);
+}
+
 QRect BOARD_HandlePx(QRect cells, int handle) {
   const QRect f = BOARD_SelectionFramePx(cells);
   constexpr int kSize = 12;

@@ -96,6 +96,10 @@ class WheelAccumulator {
 // The selection frame around a module, in pixels: 3 cells beyond the module on every side,
 // less at the top and left edges of the board.
 QRect BOARD_SelectionFramePx(QRect cells);
+// The cells of a module's pop-up bar: 48 columns by 16 rows from the module's left column,
+// ending 6 rows above it so that the selection frame's top handle stays free to grab (on the
+// module's own top rows at the board's top edge).
+QRect BOARD_PopupCells(QRect cells);
 // The pixel square of a resize handle (12 x 12 px) on the selection frame.
 QRect BOARD_HandlePx(QRect cells, int handle);
 // The handle of the module under pixel `px`, or BOARD_DRAG_NONE.

@@ -1,11 +1,14 @@
 #include "modules/grapher_module.h"
 
+#include <cmath>
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 
 #include "core/app_active_list.h"
+#include "core/app_project.h"
 #include "logic/logic_tree.h"
 #include "modules/grapher_dialog.h"
 #include "modules/grapher_export.h"
@@ -52,6 +55,11 @@ GrapherModule::GrapherModule(ModuleHost* host, QWidget* parent) : TypedToolModul
   GraphWidget* plot = container_->Plot();
   connect(plot, &GraphWidget::_SignalChannelsChanged, this, &GrapherModule::TakeChannelsFromPlot);
   connect(plot, &GraphWidget::_SignalExportRequested, this, &GrapherModule::Export);
+  // The time base is the project's: a grapher opens with the saved one, and a zoom is what
+  // the next save keeps.
+  plot->SetView(APP_GetTimeResolutionUs(), 0.0);
+  connect(plot, &GraphWidget::_SignalTimeBaseChanged, this,
+          [](double resolution) { APP_SetTimeResolutionUs(int32_t(std::lround(resolution))); });
   SyncPlot();
 }
 

@@ -259,7 +259,9 @@ void GraphWidget::wheelEvent(QWheelEvent* event) {
   if (delta == 0) return;
   const int steps = delta < 0 ? 1 : -1;  // toward the user: coarser, later
   if (event->modifiers() & Qt::ControlModifier) {
+    const double before = view_.resolution;
     GRAPHER_Zoom(view_, steps, cursor_x_, APP_GetLatestTimestamp64());
+    if (view_.resolution != before) emit _SignalTimeBaseChanged(view_.resolution);
   } else if (!auto_scroll_) {
     GRAPHER_Scroll(view_, steps);
   }

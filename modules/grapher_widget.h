@@ -98,6 +98,8 @@ class GraphWidget : public QWidget {
  signals:
   // A zero level was dragged or a resolution adapted: the module keeps the channels.
   void _SignalChannelsChanged();
+  // Ctrl+wheel chose another time base (microseconds per division).
+  void _SignalTimeBaseChanged(double resolution);
   // The context menu asks for an export: the samples in view, or the whole history.
   void _SignalExportRequested(bool whole_history);
 

@@ -4,7 +4,9 @@
 #include <QColorDialog>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
+#include <QAction>
 #include <QLabel>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -39,8 +41,37 @@ void ColorButton::SetRgba(uint32_t rgba) {
 
 // ---- CalculationField / FormulaField -------------------------------------------------------
 
+namespace {
+
+MODULE_LOGIC_EDITOR g_editor;  // GUI thread only, like the dialogs that use it
+
+// The field's trailing edit button, when an editor is installed.
+QAction* AddEditAction(QLineEdit* field, const QString& tip, bool available) {
+  if (!available) return nullptr;
+  QAction* action = field->addAction(field->style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                     QLineEdit::TrailingPosition);
+  action->setToolTip(tip);
+  action->setText(tip);
+  return action;
+}
+
+}  // namespace
+
+void MODULE_SetLogicEditor(MODULE_LOGIC_EDITOR editor) { g_editor = std::move(editor); }
+
 CalculationField::CalculationField(QWidget* parent) : QLineEdit(parent) {
   connect(this, &QLineEdit::editingFinished, this, &CalculationField::Parse);
+  edit_ = AddEditAction(this, QStringLiteral("Edit calculation"), bool(g_editor.edit_calculation));
+  if (edit_ != nullptr) connect(edit_, &QAction::triggered, this, &CalculationField::OpenEditor);
+}
+
+void CalculationField::OpenEditor() {
+  if (!g_editor.edit_calculation) return;
+  CALCULATION_NODE* edited = g_editor.edit_calculation(window(), calc_.get());
+  if (edited == nullptr) return;
+  calc_.reset(edited);
+  setText(QString::fromStdString(LOGIC_CalculationText(calc_.get())));
+  emit _SignalEdited();
 }
 
 void CalculationField::SetCalculation(const CalculationPtr& calc) {
@@ -65,6 +96,17 @@ void CalculationField::Parse() {
 
 FormulaField::FormulaField(QWidget* parent) : QLineEdit(parent) {
   connect(this, &QLineEdit::editingFinished, this, &FormulaField::Parse);
+  edit_ = AddEditAction(this, QStringLiteral("Edit formula"), bool(g_editor.edit_formula));
+  if (edit_ != nullptr) connect(edit_, &QAction::triggered, this, &FormulaField::OpenEditor);
+}
+
+void FormulaField::OpenEditor() {
+  if (!g_editor.edit_formula) return;
+  FORMULA_NODE* edited = g_editor.edit_formula(window(), formula_.get());
+  if (edited == nullptr) return;
+  formula_.reset(edited);
+  setText(QString::fromStdString(LOGIC_FormulaText(formula_.get())));
+  emit _SignalEdited();
 }
 
 void FormulaField::SetFormula(const FormulaPtr& formula) {

@@ -9,10 +9,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "modules/records/module_settings.h"
 
+class QAction;
 class QGridLayout;
 class QLabel;
 
@@ -32,8 +34,19 @@ class ColorButton : public QPushButton {
   uint32_t rgba_ = 0;
 };
 
-// A calculation typed as text ("speed * 2"); an entry that does not parse is refused with the
-// parser's message and the last good text comes back.
+// The logic editor that the calculation and formula fields open from their edit button. The
+// window installs it (the editor is built on top of the modules); each function runs it
+// modally on a copy of the tree and returns the confirmed tree (the caller's) or null when
+// the user cancelled. Without an editor the fields take text only.
+struct MODULE_LOGIC_EDITOR {
+  std::function<CALCULATION_NODE*(QWidget* parent, const CALCULATION_NODE* calc)> edit_calculation;
+  std::function<FORMULA_NODE*(QWidget* parent, const FORMULA_NODE* formula)> edit_formula;
+};
+void MODULE_SetLogicEditor(MODULE_LOGIC_EDITOR editor);
+
+// A calculation typed as text ("speed * 2") or built in the logic editor (the "Edit
+// calculation" button in the field); an entry that does not parse is refused and the last
+// good text comes back.
 class CalculationField : public QLineEdit {
   Q_OBJECT
 
@@ -41,15 +54,20 @@ class CalculationField : public QLineEdit {
   explicit CalculationField(QWidget* parent = nullptr);
   void SetCalculation(const CalculationPtr& calc);
   const CalculationPtr& Calculation() const { return calc_; }
+  // The button that opens the logic editor; null without an installed editor.
+  QAction* EditAction() const { return edit_; }
 
  signals:
   void _SignalEdited();
 
  private:
   void Parse();
+  void OpenEditor();
   CalculationPtr calc_;
+  QAction* edit_ = nullptr;
 };
 
+// A formula, likewise ("Edit formula").
 class FormulaField : public QLineEdit {
   Q_OBJECT
 
@@ -57,13 +75,16 @@ class FormulaField : public QLineEdit {
   explicit FormulaField(QWidget* parent = nullptr);
   void SetFormula(const FormulaPtr& formula);
   const FormulaPtr& Formula() const { return formula_; }
+  QAction* EditAction() const { return edit_; }
 
  signals:
   void _SignalEdited();
 
  private:
   void Parse();
+  void OpenEditor();
   FormulaPtr formula_;
+  QAction* edit_ = nullptr;
 };
 
 // "none" or one of the active symbols ("name (0x20000010)"). Choosing a symbol of an

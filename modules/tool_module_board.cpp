@@ -20,6 +20,7 @@
 #include "modules/board_canvas.h"
 #include "modules/module_edit_filter.h"
 #include "modules/module_factory.h"
+#include "modules/module_popup_bar.h"
 #include "modules/records/module_types.h"
 #include "modules/tool_module.h"
 #include "platform/sys_msgbox.h"
@@ -60,6 +61,10 @@ ToolModuleBoard::ToolModuleBoard(QWidget* parent) : QScrollArea(parent), timelin
   overlay_ = new BoardOverlay(canvas_);
   curtain_->raise();
   overlay_->raise();
+  selected_bar_ = new ModulePopupBar(canvas_);
+  hover_bar_ = new ModulePopupBar(canvas_);
+  ConnectPopup(selected_bar_);
+  ConnectPopup(hover_bar_);
   setWidget(canvas_);
   edit_filter_ = new ModuleEditFilter(
       [this](QWidget* target, QEvent* event) { ForwardFromModule(target, event); }, this);
@@ -468,6 +473,54 @@ void ToolModuleBoard::RefreshOverlay() {
   if (selected_ && selected_->IsPlaced()) state.selection = selected_->GetCellRect();
   overlay_->state = state;
   overlay_->update();
+  UpdatePopups();
+}
+
+void ToolModuleBoard::UpdatePopups() {
+  if (selected_bar_ == nullptr) return;
+  const bool shown = APP_GetAppMode() == APP_MODE_EDIT && highlight_.empty() &&
+                     !(drag_active_ && drag_moved_);
+  const std::pair<ModulePopupBar*, ToolModule*> bars[] = {{selected_bar_, selected_},
+                                                         {hover_bar_, hovered_}};
+  for (const auto& [bar, module] : bars) {
+    if (!shown || module == nullptr || !module->IsPlaced()) {
+      bar->Follow(nullptr, 0);
+      continue;
+    }
+    bar->Follow(module, module->GetLayer());
+    const QRect px = CellsToPx(BOARD_PopupCells(module->GetCellRect()));
+    bar->setGeometry(px.x(), px.y(), std::max(px.width(), bar->sizeHint().width()), px.height());
+    // Stacked like its module: above everything on the current layer, else under the
+    // marker of the module's layer.
+    if (module->GetLayer() == current_layer_) {
+      bar->raise();
+    } else {
+      bar->stackUnder(layer_markers_[module->GetLayer()]);
+    }
+    bar->show();
+  }
+}
+
+void ToolModuleBoard::ConnectPopup(ModulePopupBar* bar) {
+  auto editable = [this](ToolModule* m) {
+    return APP_GetAppMode() == APP_MODE_EDIT && m != nullptr && ids_.count(m) != 0;
+  };
+  connect(bar, &ModulePopupBar::SignalRemove, this, [this, editable](ToolModule* m) {
+    if (editable(m)) RemoveModules({m});
+  });
+  connect(bar, &ModulePopupBar::SignalOpenSettings, this, [editable](ToolModule* m) {
+    if (editable(m)) m->OpenSettingsDialog();
+  });
+  connect(bar, &ModulePopupBar::SignalChangeLayer, this, [this, editable](ToolModule* m) {
+    if (!editable(m)) return;
+    SelectModule(m);
+    _SlotOnChangeLayers();
+  });
+  connect(bar, &ModulePopupBar::SignalLayerStep, this, [this, editable](ToolModule* m, int step) {
+    if (!editable(m)) return;
+    const int layer = std::clamp(int(m->GetLayer()) + step, 0, int(MODULE_LAYER_COUNT) - 1);
+    if (layer != int(m->GetLayer())) ChangeLayerOf({m}, uint32_t(layer));
+  });
 }
 
 void ToolModuleBoard::SetHovered(ToolModule* module) {
@@ -479,6 +532,7 @@ void ToolModuleBoard::SetHovered(ToolModule* module) {
     module->setCursor(Qt::SizeAllCursor);
     ApplyVisualState(module);
   }
+  UpdatePopups();
 }
 
 void ToolModuleBoard::ClearInteraction() {
@@ -563,6 +617,7 @@ void ToolModuleBoard::ChangeLayerOf(const std::vector<ToolModule*>& modules, uin
     event.Entries.push_back(std::move(entry));
   }
   timeline_.Record(std::move(event));
+  UpdatePopups();
   emit SignalProjectChanged();
 }
 

@@ -36,6 +36,7 @@ struct ACTIVE_SYMBOL;
 class BoardCanvas;
 class BoardOverlay;
 class ModuleEditFilter;
+class ModulePopupBar;
 class QAction;
 class QTimer;
 class ToolModule;
@@ -132,6 +133,9 @@ class ToolModuleBoard : public QScrollArea, public ModuleHost, public TimelineTa
   bool CanRedo() const { return timeline_.CanRedo(); }
   QSize ExtentCells() const { return extent_; }
   QWidget* Canvas() const;
+  // The pop-up bars over the selected and the hovered module (hidden when none).
+  ModulePopupBar* SelectedPopup() const { return selected_bar_; }
+  ModulePopupBar* HoverPopup() const { return hover_bar_; }
 
   // ---- ModuleHost ------------------------------------------------------------------------
 
@@ -240,11 +244,16 @@ class ToolModuleBoard : public QScrollArea, public ModuleHost, public TimelineTa
   void CreateActions();
   void SetActionsEnabled(bool enabled);
   void RefreshOverlay();
+  // The pop-up bars follow the selected and the hovered module (Edit mode only).
+  void UpdatePopups();
+  void ConnectPopup(ModulePopupBar* bar);
   void EnsureVisible(ToolModule* module);
 
   BoardCanvas* canvas_ = nullptr;
   QWidget* curtain_ = nullptr;
   BoardOverlay* overlay_ = nullptr;
+  ModulePopupBar* selected_bar_ = nullptr;
+  ModulePopupBar* hover_bar_ = nullptr;
   QWidget* layer_markers_[MODULE_LAYER_COUNT] = {};
   ModuleEditFilter* edit_filter_ = nullptr;
   QTimer* highlight_timer_ = nullptr;

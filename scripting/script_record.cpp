@@ -137,3 +137,32 @@ void SCRIPT_ForEachSymbolId(SCRIPT_RECORD* list, void (*visit)(SYMBOL_ID& id, vo
     }
   }
 }
+
+bool SCRIPT_UnlinkSymbol(SCRIPT_RECORD* list, const ACTIVE_SYMBOL& symbol) {
+  bool changed = false;
+  for (SCRIPT_RECORD* s = list; s != nullptr; s = s->pNext) {
+    if (LOGIC_FormulaUsesSymbol(s->pFormula, &symbol)) {
+      FORMULA_NODE* never = LOGIC_NewDefaultFormula();
+      if (never != nullptr) {
+        LOGIC_FreeFormula(s->pFormula);
+        s->pFormula = never;
+        changed = true;
+      }
+    }
+    for (uint32_t i = 0; i < s->WriteCount && i < SCRIPT_MAX_WRITES; ++i) {
+      SCRIPT_WRITE* w = s->pWrites[i];
+      if (w == nullptr) continue;
+      if (w->pSymbol != nullptr && LOGIC_SymbolIdMatches(*w->pSymbol, symbol)) {
+        LOGIC_FreeSymbolId(w->pSymbol);
+        w->pSymbol = nullptr;
+        changed = true;
+      }
+      if (LOGIC_CalculationUsesSymbol(w->pCalculation, &symbol)) {
+        LOGIC_FreeCalculation(w->pCalculation);
+        w->pCalculation = nullptr;
+        changed = true;
+      }
+    }
+  }
+  return changed;
+}

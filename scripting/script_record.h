@@ -44,6 +44,10 @@ SCRIPT_RECORD* SCRIPT_CloneList(const SCRIPT_RECORD* list, bool* ok = nullptr);
 // Deep, structural equality of two chains.
 bool SCRIPT_ListEquals(const SCRIPT_RECORD* a, const SCRIPT_RECORD* b);
 uint32_t SCRIPT_CountList(const SCRIPT_RECORD* list);
+// Takes the symbol out of the chain: a write aimed at it loses its target, a calculation
+// that reads it is dropped, and a formula that reads it becomes the default one that never
+// holds. Such scripts show as incomplete until edited again. True when anything changed.
+bool SCRIPT_UnlinkSymbol(SCRIPT_RECORD* list, const ACTIVE_SYMBOL& symbol);
 // Calls `visit` for every symbol identity of the chain (formula, calculations, targets).
 void SCRIPT_ForEachSymbolId(SCRIPT_RECORD* list, void (*visit)(SYMBOL_ID& id, void* user),
                             void* user);

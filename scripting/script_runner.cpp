@@ -99,12 +99,14 @@ int32_t ScriptTask(JOB_PERIODIC_TASK* /*task*/) {
   return 0;
 }
 
-bool ScriptUses(const SCRIPT_RECORD* s, const ACTIVE_SYMBOL* symbol) {
+bool ScriptUses(const SCRIPT_RECORD* s, const ACTIVE_SYMBOL* symbol, bool targets_count) {
   if (LOGIC_FormulaUsesSymbol(s->pFormula, symbol)) return true;
   for (uint32_t i = 0; i < s->WriteCount && i < SCRIPT_MAX_WRITES; ++i) {
     const SCRIPT_WRITE* w = s->pWrites[i];
     if (w == nullptr) continue;
-    if (w->pSymbol != nullptr && LOGIC_SymbolIdMatches(*w->pSymbol, *symbol)) return true;
+    if (targets_count && w->pSymbol != nullptr && LOGIC_SymbolIdMatches(*w->pSymbol, *symbol)) {
+      return true;
+    }
     if (LOGIC_CalculationUsesSymbol(w->pCalculation, symbol)) return true;
   }
   return false;
@@ -194,14 +196,21 @@ uint32_t SCRIPT_LastFlags(uint32_t script, uint32_t write) {
   return p->states[script].flags[write].load();
 }
 
-bool SCRIPT_UsesSymbol(const ACTIVE_SYMBOL* symbol) {
+namespace {
+
+bool AnyScriptUses(const ACTIVE_SYMBOL* symbol, bool targets_count) {
   const std::shared_ptr<Published> p = Current();
   if (p == nullptr || symbol == nullptr) return false;
   for (const SCRIPT_RECORD* s = p->list; s != nullptr; s = s->pNext) {
-    if (ScriptUses(s, symbol)) return true;
+    if (ScriptUses(s, symbol, targets_count)) return true;
   }
   return false;
 }
+
+}  // namespace
+
+bool SCRIPT_UsesSymbol(const ACTIVE_SYMBOL* symbol) { return AnyScriptUses(symbol, true); }
+bool SCRIPT_ReadsSymbol(const ACTIVE_SYMBOL* symbol) { return AnyScriptUses(symbol, false); }
 
 void SCRIPT_StartTask() {
   if (g_task.load() != 0) return;

@@ -44,6 +44,9 @@ bool SCRIPT_IsActive(uint32_t script);
 uint32_t SCRIPT_LastFlags(uint32_t script, uint32_t write);
 // True when a published formula, calculation or target refers to the symbol.
 bool SCRIPT_UsesSymbol(const ACTIVE_SYMBOL* symbol);
+// True when a published formula or calculation reads the symbol's current value (a write
+// target alone does not).
+bool SCRIPT_ReadsSymbol(const ACTIVE_SYMBOL* symbol);
 
 // The 10 ms script task on the worker, started when Run mode is entered and ended when it
 // is left. Starting twice keeps one task.

@@ -1,10 +1,16 @@
 #include "tools/cli_headless_common.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+#include <string>
+
+#include <unistd.h>
 
 #include "core/app_sampling.h"
+#include "platform/sys_msgbox.h"
 #include "tools/cli_command.h"
 
 namespace {
@@ -13,12 +19,23 @@ int g_argc = 1;
 char g_name[] = "vistro-cli";
 char* g_argv[] = {g_name, nullptr};
 
+// Ctrl+C or a terminating CI job ends Run mode as if the time were up, so that the history
+// taken so far is still written.
+void StopOnSignal(int) { HeadlessSession::RequestStop(); }
+
 }  // namespace
 
 CLI_HeadlessApp::CLI_HeadlessApp() {
-  // Render and run draw into images only: no screen is needed.
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Render and run draw into images only: no screen is needed, and the same platform
+  // everywhere gives the same pictures.
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
   app_ = std::make_unique<QApplication>(g_argc, g_argv);
+  struct sigaction action {};
+  action.sa_handler = StopOnSignal;
+  action.sa_flags = SA_RESTART;  // the probe's socket calls go on
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
 }
 
 CLI_HeadlessApp::~CLI_HeadlessApp() = default;
@@ -49,6 +66,15 @@ int CLI_Usage(const char* usage, const char* reason, const char* arg) {
   return CLI_USAGE;
 }
 
+bool CLI_CheckWritable(const char* path) {
+  std::string folder(path);
+  const size_t slash = folder.rfind('/');
+  folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+  if (access(folder.c_str(), W_OK) == 0) return true;
+  SYS_ErrorBoxF("Cannot write the file '%.200s': %.200s", path, std::strerror(errno));
+  return false;
+}
+
 int CLI_OpenProject(HeadlessSession& session, const CLI_ProjectArgs& project) {
   if (!session.Open(project.file)) return CLI_FAILED;
   const CLI_ConnectionOverrides& overrides = project.overrides;
@@ -73,6 +99,10 @@ int CLI_RunProject(HeadlessSession& session, const CLI_ProjectArgs& project, uin
   }
   if (!session.RunFor(ms)) {
     std::fprintf(stderr, "warning: sampling stopped early (the probe stopped delivering)\n");
+    return CLI_FAILED;
+  }
+  if (HeadlessSession::StopRequested()) {
+    std::fprintf(stderr, "warning: interrupted; Run mode ended early\n");
     return CLI_FAILED;
   }
   return CLI_OK;

@@ -12,8 +12,7 @@
 #include "tools/cli_probe_common.h"
 #include "tools/headless/headless_session.h"
 
-// The QApplication of a headless command; the offscreen platform unless QT_QPA_PLATFORM
-// names another.
+// The QApplication of a headless command, always on the offscreen platform.
 class CLI_HeadlessApp {
  public:
   CLI_HeadlessApp();
@@ -39,6 +38,10 @@ struct CLI_ProjectArgs {
 int CLI_TakeProjectArg(std::span<char* const> args, size_t& index, CLI_ProjectArgs& out);
 // Prints "error: REASON ARG" (when given) and the usage line; CLI_USAGE.
 int CLI_Usage(const char* usage, const char* reason, const char* arg);
+
+// Whether a file can be created at `path` (its folder exists and is writable), checked before
+// a long run rather than after it. False after "Cannot write the file ...".
+bool CLI_CheckWritable(const char* path);
 
 // Opens the project in the session and lays the overrides over its connection settings.
 // CLI_OK, or CLI_FAILED after the loader's message.

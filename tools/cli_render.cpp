@@ -63,6 +63,8 @@ int RunRender(std::span<char* const> args) {
   if (project.file == nullptr) return CLI_Usage(kUsage, "missing project file", nullptr);
   if (png == nullptr) return CLI_Usage(kUsage, "missing --png", nullptr);
 
+  if (!CLI_CheckWritable(png)) return CLI_FAILED;
+
   CLI_HeadlessApp app;
   HeadlessSession session;
   int status = CLI_OpenProject(session, project);

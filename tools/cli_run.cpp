@@ -59,6 +59,8 @@ int RunRun(std::span<char* const> args) {
   if (project.file == nullptr) return CLI_Usage(kUsage, "missing project file", nullptr);
   if (duration_ms == 0) return CLI_Usage(kUsage, "missing --duration-ms", nullptr);
 
+  if (csv != nullptr && !CLI_CheckWritable(csv)) return CLI_FAILED;
+
   CLI_HeadlessApp app;
   HeadlessSession session;
   int status = CLI_OpenProject(session, project);

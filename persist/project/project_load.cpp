@@ -73,7 +73,12 @@ bool ReadFileNames(const XMLElement* config, uint8_t saved_on_windows, PROJECT_T
                PROJECT_InFolder(ctx.folder, wallpaper_name).c_str());
   s.View.WallpaperScaleType = scale;
   const XMLElement* scope = config->FirstChildElement("Scope");
-  return scope != nullptr && scope->FirstChildElement("Options") != nullptr;
+  const XMLElement* scope_options = scope != nullptr ? scope->FirstChildElement("Options") : nullptr;
+  if (scope_options == nullptr) return false;
+  // The graphers' time scale; a missing or unusable one leaves the default of 1 s per division.
+  PROJECT_ReadIntIn(scope_options, "TimeResolutionUs", 1, PROJECT_MAX_TIME_RESOLUTION_US,
+                    s.View.TimeResolutionUs, &s.View.TimeResolutionUs);
+  return true;
 }
 
 bool ReadDocument(const XMLDocument& doc, PROJECT_TREE_READ& ctx, LOADED& out) {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QTest>
 
 #include "gui/logic_dialog.h"
+#include "modules/module_dialog_fields.h"
 #include "logic/logic_parser.h"
 #include "logic/logic_render.h"
 #include "tests/editor/editor_test_support.h"
@@ -264,6 +266,46 @@ TEST_F(LogicDialogTest, EditHelperReturnsAnOwnedTreeOrNull) {
   drive(false);
   EXPECT_EQ(LogicDialog::EditCalculation(nullptr, original), nullptr);
   LOGIC_FreeCalculation(original);
+}
+
+// The module dialogs' calculation and formula fields open the editor from their edit button:
+// a confirmed tree replaces the field's, a cancelled one changes nothing.
+TEST_F(LogicDialogTest, ModuleFieldsOpenTheEditor) {
+  EXPECT_EQ(CalculationField().EditAction(), nullptr);  // text only without an editor
+  MODULE_SetLogicEditor({&LogicDialog::EditCalculation, &LogicDialog::EditFormula});
+  CalculationField calc;
+  FormulaField formula;
+  CALCULATION_NODE* start = nullptr;
+  (void)LOGIC_ParseCalculationText("speed + 1", &start);
+  calc.SetCalculation(CalculationPtr(start));
+  formula.SetFormula(FormulaPtr(LOGIC_NewDefaultFormula()));
+  int edits = 0;
+  QObject::connect(&calc, &CalculationField::_SignalEdited, [&] { ++edits; });
+  QObject::connect(&formula, &FormulaField::_SignalEdited, [&] { ++edits; });
+  auto drive = [](bool confirm) {
+    OnNextModal<LogicDialog>(qApp, [confirm](LogicDialog* d) {
+      for (const char* name : {"Addition", "Constant", confirm ? "OK" : ""}) {
+        for (QAbstractButton* b : d->findChildren<QAbstractButton*>()) {
+          if (b->toolTip() == name || b->text() == name) QTest::mouseClick(b, Qt::LeftButton);
+        }
+      }
+      if (!confirm) d->reject();
+    });
+  };
+  ASSERT_NE(calc.EditAction(), nullptr);
+  EXPECT_EQ(calc.EditAction()->toolTip(), "Edit calculation");
+  drive(true);
+  calc.EditAction()->trigger();
+  EXPECT_EQ(calc.text(), "((speed + 1) + 0.00)");
+  EXPECT_EQ(LOGIC_CalculationText(calc.Calculation().get()), "((speed + 1) + 0.00)");
+  EXPECT_EQ(edits, 1);
+  log_.Answer(0);
+  const QString before = formula.text();
+  OnNextModal<LogicDialog>(qApp, [](LogicDialog* d) { d->reject(); });
+  formula.EditAction()->trigger();
+  EXPECT_EQ(formula.text(), before);
+  EXPECT_EQ(edits, 1);
+  MODULE_SetLogicEditor({});
 }
 
 }  // namespace

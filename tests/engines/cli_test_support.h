@@ -63,8 +63,9 @@ class CliTest : public ::testing::Test {
     StopServer();
     fs::remove_all(dir_);
   }
-  CliRun Cli(const std::vector<std::string>& args) {
-    std::string cmd = "'" + kBin + "vistro-cli'";
+  // `prefix`: a command that runs vistro-cli (such as timeout).
+  CliRun Cli(const std::vector<std::string>& args, const std::string& prefix = "") {
+    std::string cmd = prefix + " '" + kBin + "vistro-cli'";
     for (const std::string& a : args) cmd += " '" + a + "'";
     cmd += " >'" + (dir_ / "out.txt").string() + "' 2>'" + (dir_ / "err.txt").string() + "'";
     const auto start = std::chrono::steady_clock::now();

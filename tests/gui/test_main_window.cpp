@@ -5,6 +5,9 @@
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QTest>
+#include <QCheckBox>
+#include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 
 #include "core/app_mode.h"
@@ -15,6 +18,7 @@
 #include "gui/new_project_dialog.h"
 #include "gui/start_dialog.h"
 #include "gui/symbol_selection.h"
+#include "gui/table_widget.h"
 #include "core/app_active_list.h"
 #include "core/app_project.h"
 #include "core/app_sampling.h"
@@ -169,6 +173,67 @@ TEST_F(DemoAtStartUp, OpensInRunModeAndF5SwitchesToEdit) {
   ASSERT_NE(layer, labels.end());
   EXPECT_EQ((*layer)->text(), "1");
   EXPECT_TRUE(window_->Action(MainWindow::kActSaveProject)->isEnabled());
+}
+
+// Opens a Symbol Watch row's context menu, returns its enabled entries and picks `choice`.
+QStringList WatchMenu(TableWidget* table, int row, const QString& choice) {
+  QStringList enabled;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    poll.stop();
+    QAction* pick = nullptr;
+    for (QAction* a : menu->actions()) {
+      if (a->isEnabled()) enabled << a->text();
+      if (a->text() == choice) pick = a;
+    }
+    menu->close();
+    if (pick != nullptr) pick->trigger();
+  });
+  poll.start(10);
+  emit table->customContextMenuRequested(table->visualItemRect(table->item(row, TableWidget::kColName)).center());
+  return enabled;
+}
+
+// The Connections cell: the module count, then the game-pad input count.
+QStringList ConnectionCounts(TableWidget* table, int row) {
+  QStringList counts;
+  for (QLabel* l : table->cellWidget(row, TableWidget::kColConnections)->findChildren<QLabel*>()) {
+    if (!l->text().isEmpty()) counts << l->text();
+  }
+  return counts;
+}
+
+// The demo's symbols list what uses them; a symbol in use is unlinked before it can go.
+TEST_F(DemoAtStartUp, WatchCountsUsersAndUnlinkFreesTheSymbol) {
+  ASSERT_TRUE(WaitUntil([] { return APP_GetAppMode() == APP_MODE_RUN; }));
+  Type(Qt::Key_F5);
+  ASSERT_EQ(APP_GetAppMode(), APP_MODE_EDIT);
+  TableWidget* table = window_->WatchTable();
+  auto row_of = [table](const char* name) {
+    for (int r = 0; r + 1 < table->rowCount(); ++r) {
+      if (table->item(r, TableWidget::kColName)->text() == name) return r;
+    }
+    return -1;
+  };
+  const int counter = row_of("g_counter_u16");  // the grapher and the hex display
+  ASSERT_GE(counter, 0);
+  EXPECT_EQ(ConnectionCounts(table, counter), QStringList({"2", "0"}));
+  // Shown by passive modules: read, and the box cannot turn it off.
+  auto* read = table->cellWidget(counter, TableWidget::kColRead)->findChild<QCheckBox*>();
+  EXPECT_TRUE(read->isChecked());
+  EXPECT_FALSE(read->isEnabled());
+
+  int setpoint = row_of("setpoint_rpm");  // gauge, slider, buttons, timer; and the script
+  ASSERT_GE(setpoint, 0);
+  EXPECT_NE(ConnectionCounts(table, setpoint)[0], "0");
+  EXPECT_EQ(WatchMenu(table, setpoint, "Unlink Symbol"), QStringList({"Unlink Symbol"}));
+  setpoint = row_of("setpoint_rpm");
+  EXPECT_EQ(ConnectionCounts(table, setpoint), QStringList({"0", "0"}));
+  EXPECT_FALSE(SCRIPT_UsesSymbol(window_->WatchTable()->SymbolAt(setpoint)));
+  EXPECT_EQ(WatchMenu(table, setpoint, ""), QStringList({"Remove Symbol"}));
+  APP_SetModified(0);  // nothing to save: closing asks no question
 }
 
 const ACTIVE_SYMBOL* FindInTree(const ACTIVE_SYMBOL* node, const char* name) {

@@ -11,8 +11,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QWheelEvent>
 
 #include "core/app_mode.h"
+#include "core/app_project.h"
 #include "modules/frame_buffer_dialog.h"
 #include "modules/frame_buffer_module.h"
 #include "modules/grapher_dialog.h"
@@ -58,6 +60,30 @@ TEST_F(GrapherModuleTest, ChannelSlotsAndRunModeLabels) {
   EXPECT_TRUE(module.Container()->AutoScrollBox()->isChecked());
   module.EnterEditMode();
   EXPECT_EQ(module.Container()->CursorLabel()->text(), "Cursor");
+}
+
+// The time base is the project's: a new grapher opens with it and a zoom goes back into it,
+// counted as a change, so that the next save keeps it.
+TEST_F(GrapherModuleTest, TimeBaseComesFromAndGoesToTheProject) {
+  PROJECT_SETTINGS settings;
+  settings.View.TimeResolutionUs = 2000;
+  APP_InstallSettings(settings);
+  APP_SetProjectOpen(true);
+  APP_SetModified(0);
+  GrapherModule module(nullptr);
+  APP_SetAppMode(APP_MODE_RUN);
+  module.EnterRunMode();
+  module.Update();
+  EXPECT_TRUE(module.Container()->InfoLabel()->text().startsWith("X-Resolution: 2 [ms/div]<br>"));
+  GraphWidget* plot = module.Container()->Plot();
+  QWheelEvent wheel(QPointF(10, 10), plot->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                    Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(plot, &wheel);  // toward the user: coarser
+  EXPECT_EQ(APP_GetTimeResolutionUs(), 5000);
+  EXPECT_GT(APP_GetModified(), 0);
+  APP_SetProjectOpen(false);
+  APP_SetModified(0);
+  APP_InstallSettings(PROJECT_SETTINGS{});
 }
 
 // Symbol records that go away with the list (a new ELF, a closed project) are never touched

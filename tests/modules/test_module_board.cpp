@@ -13,6 +13,7 @@
 
 #include "core/app_mode.h"
 #include "modules/board_geometry.h"
+#include "modules/module_popup_bar.h"
 #include "modules/records/module_types.h"
 #include "modules/tool_module.h"
 #include "modules/tool_module_board.h"
@@ -263,6 +264,52 @@ TEST_F(BoardTest, CancelledCreationAndDestroyedModulesLeaveNoTrace) {
   EXPECT_EQ(board->ClearBoard(false), 0);
   EXPECT_EQ(board->ModuleCount(), 0u);
   EXPECT_FALSE(board->CanUndo());
+}
+
+// The pop-up bars above the selected and the hovered module act on their own module: layer
+// up (undoable), settings, remove; they go away outside Edit mode.
+TEST_F(BoardTest, PopupBarsFollowSelectionAndHoverAndActOnTheirModule) {
+  ToolModule* a = Add(MODULE_TYPE_LABEL, 8, 40);
+  ToolModule* b = Add(MODULE_TYPE_LED, 120, 40);
+  ModulePopupBar* hover = board->HoverPopup();
+  ModulePopupBar* selected = board->SelectedPopup();
+  EXPECT_FALSE(hover->isVisible());
+  QTest::mouseMove(a, QPoint(5, 5));
+  ASSERT_EQ(board->HoveredModule(), a);
+  EXPECT_TRUE(hover->isVisible());
+  EXPECT_EQ(hover->Module(), a);
+  EXPECT_LE(hover->geometry().bottom(), a->geometry().top());  // above, clear of the handles
+  board->SelectModule(b);
+  EXPECT_TRUE(selected->isVisible());
+  EXPECT_EQ(selected->Module(), b);
+  EXPECT_EQ(selected->LayerButton()->toolTip(), "Change Layer (0)");
+
+  selected->LayerUpButton()->click();
+  EXPECT_EQ(b->GetLayer(), 1u);
+  EXPECT_EQ(selected->LayerButton()->text(), "1");
+  board->_SlotOnUndo();
+  EXPECT_EQ(b->GetLayer(), 0u);
+  int dialogs = 0;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* dialog = qobject_cast<ToolModuleDialog*>(w); dialog && dialog->isVisible()) {
+        ++dialogs;
+        dialog->CancelButton()->click();
+      }
+    }
+  });
+  board->SelectModule(b);
+  selected->SettingsButton()->click();
+  EXPECT_EQ(dialogs, 1);
+
+  QTest::mouseMove(a, QPoint(5, 5));
+  ASSERT_EQ(hover->Module(), a);
+  hover->RemoveButton()->click();
+  EXPECT_EQ(board->ModuleCount(), 1u);
+  EXPECT_FALSE(hover->isVisible());
+  board->EnterRunMode();
+  EXPECT_FALSE(selected->isVisible());
+  board->EnterEditMode();
 }
 
 TEST_F(BoardTest, TimelineControlsListEventsAndTakeSeveralSteps) {

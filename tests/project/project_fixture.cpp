@@ -34,6 +34,7 @@ void BuildFullProject(const std::string& elf, const std::string& picture) {
   SYS_CopyText(settings.View.Wallpaper, sizeof settings.View.Wallpaper, picture.c_str());
   settings.View.WallpaperScaleType = 2;
   settings.View.ShowGraph = 0;
+  settings.View.TimeResolutionUs = 20000;
   APP_InstallSettings(settings);
 
   ACTIVE_SYMBOL* speed = AddSymbol("speed_rpm", 0x20000004, TYPEID_FLOAT, "float", 4);

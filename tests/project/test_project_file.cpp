@@ -51,7 +51,7 @@ TEST_F(ProjectFile, SaveLoadSaveIsByteIdenticalAndGathersFiles) {
                            "MaxValue=\"18446744073709551616\"", "SerialNo=\"-1294967295\"",
                            "Border=\"29\"", "YOffset=\"-1.75\"", "PressOperationValue=\"2.5\"",
                            "Name=\".\\app.elf\"", "Image=\".\\panel.png\"", "SavedOnWindows=\"1\"",
-                           "QFromatIntBits=\"9\"", "Alignment=\"65\"", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"}) {
+                           "QFromatIntBits=\"9\"", "TimeResolutionUs=\"20000\"", "Alignment=\"65\"", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"}) {
     EXPECT_NE(first.find(text), std::string::npos) << text;
   }
 
@@ -160,6 +160,7 @@ TEST_F(ProjectFile, ForeignSeparatorsAndOlderFilesLoad) {
   EXPECT_EQ(std::string(view.Wallpaper), (dir_.path / "foreign" / "wall.png").string());
   EXPECT_EQ(view.ShowGraph, 0);
   EXPECT_EQ(view.ShowWatch, 1);
+  EXPECT_EQ(view.TimeResolutionUs, 1000);
   const ACTIVE_SYMBOL* s = MAIN_pActiveSymbols->pSymbol;
   EXPECT_EQ(s->RawType, static_cast<uint32_t>(TYPEID_I16));
   EXPECT_EQ(s->Size, 2u);

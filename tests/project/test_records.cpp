@@ -62,6 +62,33 @@ TEST(GamepadMapping, MappingsReadFromFilesAreSanitized) {
   ClearProject();
 }
 
+// The inputs of configured pads that write a symbol; only button operations other than "Set"
+// need its current value. Unlinking clears the symbol and keeps the rest.
+TEST(GamepadMapping, InputsUsingASymbolAreCountedAndUnlinked) {
+  ClearProject();
+  ACTIVE_SYMBOL* level = AddSymbol("level", 0x20000000, TYPEID_U8, "unsigned char", 1);
+  GAMEPAD_MAPPING pads[GAMEPAD_SLOTS];
+  pads[0].Configured = 1;
+  pads[0].Inputs[0].pPressSymbol = LOGIC_NewSymbolIdFrom("level", 0x20000000);
+  pads[0].Inputs[0].pReleaseSymbol = LOGIC_NewSymbolIdFrom("level", 0x20000000);  // one input
+  pads[0].Inputs[1].pPressSymbol = LOGIC_NewSymbolIdFrom("other", 0x20000010);
+  pads[0].Inputs[GAMEPAD_BUTTONS].pPressSymbol = LOGIC_NewSymbolIdFrom("level", 0x20000000);
+  pads[0].Inputs[GAMEPAD_BUTTONS].PressOperation = GAMEPAD_OP_ADD;  // axes only set
+  pads[2].Inputs[0].pPressSymbol = LOGIC_NewSymbolIdFrom("level", 0x20000000);  // slot not configured
+  bool needs = false;
+  EXPECT_EQ(GAMEPAD_CountInputsUsing(pads, *level, &needs), 2u);
+  EXPECT_FALSE(needs);
+  pads[0].Inputs[0].ReleaseOperation = GAMEPAD_OP_SUB;
+  EXPECT_EQ(GAMEPAD_CountInputsUsing(pads, *level, &needs), 2u);
+  EXPECT_TRUE(needs);
+  EXPECT_TRUE(GAMEPAD_UnlinkSymbol(pads[0], *level));
+  EXPECT_EQ(GAMEPAD_CountInputsUsing(pads, *level, nullptr), 0u);
+  EXPECT_NE(pads[0].Inputs[1].pPressSymbol, nullptr);
+  EXPECT_FALSE(GAMEPAD_UnlinkSymbol(pads[0], *level));
+  for (GAMEPAD_MAPPING& p : pads) GAMEPAD_Clear(p);
+  ClearProject();
+}
+
 // Run mode without a forced download and without the offer neither asks nor downloads.
 TEST(PrepareRunMode, AsksOnlyWhileTheDownloadIsOffered) {
   static bool connected = true;

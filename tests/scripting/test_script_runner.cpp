@@ -109,6 +109,27 @@ TEST_F(ScriptRunner, OutcomesAndInactiveTargetsAreKept) {
   EXPECT_TRUE(SCRIPT_UsesSymbol(limit_));
 }
 
+// Unlinking: writes aimed at the symbol lose their target, calculations and formulas that
+// read it are dropped; whatever does not name it stays. A target alone is not a read.
+TEST_F(ScriptRunner, UnlinkTakesTheSymbolOutOfFormulasCalculationsAndTargets) {
+  Script("speed > 0", {{out_, "1"}});
+  Script("limit > 0", {{speed_, "2"}, {out_, "speed * 2"}, {out_, "limit"}});
+  ASSERT_EQ(SCRIPT_Publish(list_), 0);
+  EXPECT_TRUE(SCRIPT_ReadsSymbol(speed_));
+  EXPECT_FALSE(SCRIPT_ReadsSymbol(out_));
+  EXPECT_TRUE(SCRIPT_UsesSymbol(out_));
+  EXPECT_TRUE(SCRIPT_UnlinkSymbol(list_, *speed_));
+  EXPECT_FALSE(SCRIPT_UnlinkSymbol(list_, *speed_));
+  ASSERT_EQ(SCRIPT_Publish(list_), 0);
+  EXPECT_FALSE(SCRIPT_UsesSymbol(speed_));
+  EXPECT_TRUE(SCRIPT_UsesSymbol(limit_));
+  const SCRIPT_RECORD* second = SCRIPT_At(list_, 1);
+  EXPECT_EQ(second->pWrites[0]->pSymbol, nullptr);
+  EXPECT_NE(second->pWrites[0]->pCalculation, nullptr);
+  EXPECT_EQ(second->pWrites[1]->pCalculation, nullptr);
+  EXPECT_NE(second->pWrites[2]->pCalculation, nullptr);
+}
+
 TEST_F(ScriptRunner, ActivityOutlastsTheFormulaBy333ms) {
   Script("speed > 0", {{out_, "speed"}});
   ASSERT_EQ(SCRIPT_Publish(list_), 0);

@@ -5,6 +5,9 @@
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
+#include <algorithm>
+#include <atomic>
+#include <vector>
 
 #include "core/app_mode.h"
 #include "core/app_project.h"
@@ -37,7 +40,14 @@ void WaitForJob(const JOB_BUSY& busy) {
   }
 }
 
+std::atomic<bool> g_stop_requested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
 }  // namespace
+
+void HeadlessSession::RequestStop() { g_stop_requested.store(true, std::memory_order_relaxed); }
+
+bool HeadlessSession::StopRequested() { return g_stop_requested.load(std::memory_order_relaxed); }
 
 HeadlessSession::HeadlessSession() : board_(std::make_unique<ToolModuleBoard>()) {
   // The lifecycle's jobs (prepare-run) and the probe session reading the project's settings.
@@ -80,7 +90,12 @@ bool HeadlessSession::Open(const char* path) {
   APP_SetModified(0);
   PROBE_RefreshConfiguration();
   is_open_ = true;
-  board_->LoadModules(PROJECT_GetModules());
+  const std::vector<MODULE_SETTINGS> records = PROJECT_GetModules();
+  board_->LoadModules(records);
+  // Edited on its topmost layer, as the main window shows a loaded board.
+  uint32_t top_layer = 0;
+  for (const MODULE_SETTINGS& record : records) top_layer = std::max(top_layer, record.Layer);
+  board_->SetCurrentLayer(top_layer);
   PROJECT_VIEW view;
   APP_GetViewSettings(view);
   board_->SetWallpaperScaleType(view.WallpaperScaleType);
@@ -135,7 +150,7 @@ bool HeadlessSession::RunFor(uint32_t ms) {
   QElapsedTimer clock;
   clock.start();
   qint64 next_refresh = 0;
-  while (clock.elapsed() < ms) {
+  while (clock.elapsed() < ms && !StopRequested()) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     if (!APP_IsReading()) return false;
     if (clock.elapsed() >= next_refresh) {

@@ -37,8 +37,11 @@ class HeadlessSession {
   bool EnterRunMode(bool download);
   // Lets Run mode go on for `ms` milliseconds, refreshing the board and polling the pads
   // every 10 ms as the main window does. False when sampling stopped early (then it returns
-  // at once).
+  // at once). Returns early, true, after RequestStop.
   bool RunFor(uint32_t ms);
+  // Ends the current (or next) RunFor soon; safe from a signal handler.
+  static void RequestStop();
+  static bool StopRequested();
   // Stops sampling, the script task, the pads and every periodic write; the board goes back
   // to Edit mode. The history stays.
   void LeaveRunMode();
