@@ -22,13 +22,14 @@
 
 namespace {
 
-constexpr int kNodeRole = Qt::UserRole;
 constexpr int kFilterMax = 255;
 
-// Items sort the size column as a number.
+// An item of the dialog: it sorts the size and address columns as numbers and keeps what the
+// filter needs, so that a filter change reads no item data and calls Qt only for items whose
+// state changes.
 class SelectionItem : public QTreeWidgetItem {
  public:
-  using QTreeWidgetItem::QTreeWidgetItem;
+  SelectionItem(ACTIVE_SYMBOL* node, size_t text) : node_(node), text_(text) {}
   bool operator<(const QTreeWidgetItem& other) const override {
     const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
     if (column == SymbolSelection::kColSize || column == SymbolSelection::kColAddress) {
@@ -36,48 +37,68 @@ class SelectionItem : public QTreeWidgetItem {
     }
     return QTreeWidgetItem::operator<(other);
   }
+
+  ACTIVE_SYMBOL* Node() const { return node_; }
+  size_t Text() const { return text_; }
+  SelectionItem* Child(int i) const { return static_cast<SelectionItem*>(child(i)); }
+
+  // Hides or shows the row when that changes it: only the filter hides rows.
+  void SetFilteredOut(bool out) {
+    if (filtered_out_ == out) return;
+    filtered_out_ = out;
+    setHidden(out);
+  }
+
+  enum class Verdict : uint8_t { kHidden, kMatch, kAboveMatch };
+  Verdict verdict = Verdict::kHidden;  // of the filter pass under way
+
+ private:
+  ACTIVE_SYMBOL* node_;
+  size_t text_;  // handle of the node's texts in the dialog's SymbolFilterText
+  bool filtered_out_ = false;
 };
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+using Verdict = SelectionItem::Verdict;
 
-bool ContainsIgnoringCase(std::string_view hay, std::string_view needle) {
-  if (needle.empty()) return true;
-  if (needle.size() > hay.size()) return false;
-  return std::search(hay.begin(), hay.end(), needle.begin(), needle.end(),
-                     [](char a, char b) { return Lower(a) == Lower(b); }) != hay.end();
-}
-
-bool NodeMatches(const ACTIVE_SYMBOL& node, std::string_view needle) {
-  char size[16], address[16];
-  std::snprintf(size, sizeof size, "%i", int(node.Size));
-  std::snprintf(address, sizeof address, "0x%X", node.Address);
-  return ContainsIgnoringCase(node.SourceFile, needle) || ContainsIgnoringCase(node.Name, needle) ||
-         ContainsIgnoringCase(node.TypeName, needle) || ContainsIgnoringCase(size, needle) ||
-         ContainsIgnoringCase(address, needle);
-}
-
-void ShowCollapsed(QTreeWidgetItem* item) {
-  item->setHidden(false);
+// Shows the item and its whole subtree collapsed. Leaves are never expanded, so only items
+// with children are collapsed.
+void ShowCollapsed(SelectionItem* item) {
+  item->SetFilteredOut(false);
+  if (item->childCount() == 0) return;
   item->setExpanded(false);
-  for (int i = 0; i < item->childCount(); ++i) ShowCollapsed(item->child(i));
+  for (int i = 0; i < item->childCount(); ++i) ShowCollapsed(item->Child(i));
 }
 
-// Shows a matching item with its subtree collapsed; a non-matching one stays shown and
-// expanded only when something below it matches. True when the item is shown.
-bool ApplyFilter(QTreeWidgetItem* item, std::string_view needle, const ACTIVE_SYMBOL* node) {
-  if (node != nullptr && NodeMatches(*node, needle)) {
-    ShowCollapsed(item);
-    item->setExpanded(item->childCount() > 0);
+// First pass, without touching the view: a matching item is shown with its subtree; a
+// non-matching one is shown only when something below it matches. True when shown.
+bool Decide(SelectionItem* item, const SymbolFilterText& texts) {
+  if (texts.Matches(item->Text())) {
+    item->verdict = Verdict::kMatch;
     return true;
   }
   bool any = false;
-  for (int i = 0; i < item->childCount(); ++i) {
-    QTreeWidgetItem* child = item->child(i);
-    any |= ApplyFilter(child, needle, child->data(0, kNodeRole).value<ACTIVE_SYMBOL*>());
-  }
-  item->setHidden(!any);
-  item->setExpanded(any);
+  for (int i = 0; i < item->childCount(); ++i) any |= Decide(item->Child(i), texts);
+  item->verdict = any ? Verdict::kAboveMatch : Verdict::kHidden;
   return any;
+}
+
+// Second pass: a hidden item hides its subtree with it, so what lies below is left alone
+// until the item is shown again, when this pass sets it.
+void Apply(SelectionItem* item) {
+  switch (item->verdict) {
+    case Verdict::kHidden:
+      item->SetFilteredOut(true);
+      return;
+    case Verdict::kMatch:
+      ShowCollapsed(item);
+      if (item->childCount() > 0) item->setExpanded(true);
+      return;
+    case Verdict::kAboveMatch:
+      item->SetFilteredOut(false);
+      item->setExpanded(true);
+      for (int i = 0; i < item->childCount(); ++i) Apply(item->Child(i));
+      return;
+  }
 }
 
 bool IsShownByFilter(const QTreeWidgetItem* item) {
@@ -86,6 +107,12 @@ bool IsShownByFilter(const QTreeWidgetItem* item) {
   }
   return true;
 }
+
+// The dialog's tree; it lets a filter pass put the view's layout off until the pass is done.
+class SelectionTree : public QTreeWidget {
+ public:
+  void PutLayoutOff() { scheduleDelayedItemsLayout(); }
+};
 
 QIcon ModuleIcon() { return QApplication::style()->standardIcon(QStyle::SP_DesktopIcon); }
 
@@ -96,7 +123,7 @@ SymbolSelection::SymbolSelection(ACTIVE_SYMBOL* root, WATCH_UsageQuery usage, QW
   setWindowTitle(QStringLiteral("Select Symbols"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   auto* grid = new QGridLayout(this);
-  tree_ = new QTreeWidget;
+  tree_ = new SelectionTree;
   tree_->setColumnCount(5);
   tree_->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Size"),
                           QStringLiteral("Address"), QStringLiteral("Select")});
@@ -138,12 +165,12 @@ SymbolSelection::SymbolSelection(ACTIVE_SYMBOL* root, WATCH_UsageQuery usage, QW
 }
 
 ACTIVE_SYMBOL* SymbolSelection::NodeOf(const QTreeWidgetItem* item) {
-  return item == nullptr ? nullptr : item->data(0, kNodeRole).value<ACTIVE_SYMBOL*>();
+  const auto* ours = dynamic_cast<const SelectionItem*>(item);
+  return ours == nullptr ? nullptr : ours->Node();
 }
 
 QTreeWidgetItem* SymbolSelection::MakeItem(ACTIVE_SYMBOL& node, bool is_file) {
-  auto* item = new SelectionItem;
-  item->setData(0, kNodeRole, QVariant::fromValue(&node));
+  auto* item = new SelectionItem(&node, filter_text_.Add(node));
   if (is_file) {
     item->setText(kColName, QString::fromLatin1(node.SourceFile));
     item->setBackground(kColName, QColor(230, 230, 230));
@@ -294,13 +321,19 @@ void SymbolSelection::_SlotOnBtnSelectNoneClicked() { SetAllVisible(false); }
 
 void SymbolSelection::_SlotOnTextChangedLineEditSearch(const QString& text) {
   const QByteArray needle = text.left(kFilterMax).toLatin1();
+  filter_text_.SetNeedle(std::string_view(needle.constData(), size_t(needle.size())));
   tree_->setUpdatesEnabled(false);
+  // With the layout put off, expanding and collapsing only record the state; one layout
+  // follows the whole pass.
+  static_cast<SelectionTree*>(tree_)->PutLayoutOff();
   for (QTreeWidgetItem* file_item : file_items_) {
-    if (needle.isEmpty()) {
-      ShowCollapsed(file_item);
-      file_item->setExpanded(true);
+    auto* item = static_cast<SelectionItem*>(file_item);
+    if (filter_text_.NeedleEmpty()) {
+      ShowCollapsed(item);
+      item->setExpanded(true);
     } else {
-      ApplyFilter(file_item, std::string_view(needle.constData(), size_t(needle.size())), NodeOf(file_item));
+      Decide(item, filter_text_);
+      Apply(item);
     }
   }
   tree_->setUpdatesEnabled(true);

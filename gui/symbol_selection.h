@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "gui/symbol_filter_text.h"
 #include "gui/table_widget.h"
 #include "symbols/active_symbol.h"
 
@@ -52,6 +53,7 @@ class SymbolSelection : public QDialog {
   std::vector<ACTIVE_SYMBOL*> pending_;
   std::unordered_set<const ACTIVE_SYMBOL*> pending_set_;
   std::vector<QTreeWidgetItem*> file_items_;
+  SymbolFilterText filter_text_;  // what the filter matches, per item
   bool is_filling_ = false;
 };
 

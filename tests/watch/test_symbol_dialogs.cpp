@@ -60,6 +60,13 @@ class SymbolDialogs : public ::testing::Test {
   static void Check(SymbolSelection& d, const ACTIVE_SYMBOL* node, bool on) {
     d.ItemOf(node)->setCheckState(SymbolSelection::kColSelect, on ? Qt::Checked : Qt::Unchecked);
   }
+  // Shown by the filter: neither the row nor a row above it is hidden.
+  static bool Shown(SymbolSelection& d, const ACTIVE_SYMBOL* node) {
+    for (const QTreeWidgetItem* item = d.ItemOf(node); item != nullptr; item = item->parent()) {
+      if (item->isHidden()) return false;
+    }
+    return true;
+  }
   static Qt::CheckState StateOf(SymbolSelection& d, const ACTIVE_SYMBOL* node) {
     return d.ItemOf(node)->checkState(SymbolSelection::kColSelect);
   }
@@ -108,14 +115,14 @@ TEST_F(SymbolDialogs, UnsupportedTypesCannotBeChecked) {
 TEST_F(SymbolDialogs, FilterShowsMatchesWithTheirAncestorsExpanded) {
   SymbolSelection d(root_, {});
   d.FilterEdit()->setText("0x2000000");  // g_word and its members only
-  EXPECT_FALSE(d.ItemOf(raw_)->isHidden());
-  EXPECT_TRUE(d.ItemOf(big_)->isHidden());
-  EXPECT_TRUE(d.ItemOf(x_)->isHidden());
+  EXPECT_TRUE(Shown(d, raw_));
+  EXPECT_FALSE(Shown(d, big_));
+  EXPECT_FALSE(Shown(d, x_));
   EXPECT_TRUE(d.ItemOf(root_)->isExpanded());
   d.FilterEdit()->setText("G_Y");
-  EXPECT_FALSE(d.ItemOf(y_)->isHidden());
-  EXPECT_TRUE(d.ItemOf(x_)->isHidden());
-  EXPECT_TRUE(d.ItemOf(raw_)->isHidden());
+  EXPECT_TRUE(Shown(d, y_));
+  EXPECT_FALSE(Shown(d, x_));
+  EXPECT_FALSE(Shown(d, raw_));
   // Select all takes what the filter shows, expanded or not.
   d.ItemOf(y_)->parent()->setExpanded(false);
   d._SlotOnBtnSelectAllClicked();
@@ -126,6 +133,28 @@ TEST_F(SymbolDialogs, FilterShowsMatchesWithTheirAncestorsExpanded) {
   EXPECT_EQ(StateOf(d, raw_), Qt::Checked);  // under a collapsed file
   d._SlotOnBtnSelectNoneClicked();
   EXPECT_TRUE(d.Pending().empty());
+}
+
+// Each filter shows exactly its matches, whatever earlier filters hid: rows under a hidden file
+// keep an older state until the file is shown again.
+TEST_F(SymbolDialogs, FilterSequenceShowsExactlyTheMatches) {
+  SymbolSelection d(root_, {});
+  const std::vector<const ACTIVE_SYMBOL*> all = {raw_, f_, big_, x_, y_};
+  const struct {
+    const char* filter;
+    std::vector<const ACTIVE_SYMBOL*> shown;
+  } steps[] = {
+      {"g_y", {y_}},     {"none", {}},         {"G_X", {x_}},        {"FLOAT", {f_}},
+      {"b.c", {x_, y_}}, {"", all},            {"0x20001001", {y_}}, {"0x2000", all},
+      {"raw", {raw_}},   {"unsigned", all},
+  };
+  for (const auto& step : steps) {
+    d.FilterEdit()->setText(step.filter);
+    for (const ACTIVE_SYMBOL* node : all) {
+      const bool want = std::find(step.shown.begin(), step.shown.end(), node) != step.shown.end();
+      EXPECT_EQ(Shown(d, node), want) << step.filter << ": " << node->Name;
+    }
+  }
 }
 
 TEST_F(SymbolDialogs, VirtualSymbolNamesAndNumbers) {
