@@ -90,14 +90,21 @@ void LOGIC_ReadValueNode(VALUE_NODE* value, VALUE_SLOT* slot, uint32_t* type, bo
   if (type != nullptr) *type = 0;
   if (value == nullptr || slot == nullptr || type == nullptr) return;
   VALUE_SLOT raw{};
+  uint32_t t = 0;
   if (value->pSymbol == nullptr) {
     if (value->pConstant == nullptr) return;
     raw = *value->pConstant;
+    t = value->DataType;
   } else {
     const ACTIVE_SYMBOL* s = LOGIC_FindActiveSymbol(value->pSymbol);
     if (s == nullptr) return;
     if (s->CatchOverflow != 0 && saturate != nullptr) *saturate = true;
-    value->DataType = s->ValueType;
+    // The leaf follows the symbol's current type. A published script list is copied on the
+    // GUI thread while the worker evaluates it: the type is stored as an atomic, and only
+    // when it changed.
+    t = s->ValueType;
+    std::atomic_ref<uint32_t> leaf_type(value->DataType);
+    if (leaf_type.load(std::memory_order_relaxed) != t) leaf_type.store(t, std::memory_order_relaxed);
     // The worker stores these while other threads evaluate: read them as it writes them
     // (relaxed atomics; the latest-sample pointer with acquire, so its slot is complete).
     const void* latest = std::atomic_ref<const void*>(const_cast<const void*&>(s->pLatestSample))
@@ -113,7 +120,6 @@ void LOGIC_ReadValueNode(VALUE_NODE* value, VALUE_SLOT* slot, uint32_t* type, bo
                     .load(std::memory_order_relaxed);
     }
   }
-  const uint32_t t = value->DataType;
   if (!LOGIC_IsSupportedType(t)) return;
   if (t == TYPEID_BOOL) {
     slot->u8 = raw.u8 != 0 ? 1 : 0;

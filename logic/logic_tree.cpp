@@ -1,5 +1,6 @@
 #include "logic/logic_tree.h"
 
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -176,7 +177,9 @@ VALUE_NODE* LOGIC_CloneValue(const VALUE_NODE* value) {
   if (value == nullptr) return nullptr;
   VALUE_NODE* v = LOGIC_NewValueNode();
   if (v == nullptr) return nullptr;
-  v->DataType = value->DataType;
+  // Evaluation on another thread may store a symbol leaf's type meanwhile (LOGIC_ReadValueNode).
+  v->DataType = std::atomic_ref<uint32_t>(const_cast<uint32_t&>(value->DataType))
+                    .load(std::memory_order_relaxed);
   v->BaseToDisplayIn = value->BaseToDisplayIn;
   if (value->pSymbol != nullptr) {
     v->pSymbol = LOGIC_NewSymbolIdFrom(value->pSymbol->Name, value->pSymbol->Address);

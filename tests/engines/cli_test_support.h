@@ -8,11 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -48,6 +50,50 @@ inline std::vector<std::vector<std::string>> Rows(const std::string& csv, const 
     while (std::getline(cells, cell, ',')) rows.back().push_back(cell);
   }
   return rows;
+}
+
+// Does `act` on a thread once `ready` holds and `ms` more have passed, or never when Join()
+// comes first: a fault then strikes at a point of the program's run however slowly a loaded
+// host or a sanitizer build brought it there (starting and reading the ELF file take long).
+class ActWhenReady {
+ public:
+  ActWhenReady(std::function<bool()> ready, int ms, std::function<void()> act)
+      : thread_([this, ready, ms, act] {
+          while (!ready()) {
+            if (joining_) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          }
+          std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+          act();
+          acted_at_ = std::chrono::steady_clock::now();
+        }) {}
+  ~ActWhenReady() { Join(); }
+  // When it acted (the epoch when it did not).
+  std::chrono::steady_clock::time_point Join() {
+    joining_ = true;
+    if (thread_.joinable()) thread_.join();
+    return acted_at_;
+  }
+
+ private:
+  std::atomic<bool> joining_{false};
+  std::chrono::steady_clock::time_point acted_at_{};
+  std::thread thread_;
+};
+
+// True while a client is connected to the target server at "127.0.0.1:PORT" (the server's end
+// of an established TCP connection).
+inline bool ServerHasClient(const std::string& ip) {
+  char local[32];
+  std::snprintf(local, sizeof local, "0100007F:%04X", std::stoi(ip.substr(ip.rfind(':') + 1)));
+  std::ifstream in("/proc/net/tcp");
+  std::string line, slot, address, remote, state;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    if (fields >> slot >> address >> remote >> state && address == local && state == "01") return true;
+  }
+  return false;
 }
 
 class CliTest : public ::testing::Test {

@@ -81,7 +81,19 @@ TEST_F(CliTest, RunEndedEarlyKeepsTheRowsTaken) {
   const std::vector<std::string> run = {"run", kDemo, "--duration-ms", "20000", "--csv", csv.string()};
   std::vector<std::string> args = run;
   args.push_back("--download");
-  CliRun r = Cli(args, "timeout --preserve-status -s TERM 1.5");
+  // SIGTERM 1 s after the download, which the simulator stores in the test's folder.
+  const fs::path pid = dir_ / "cli.pid", flash = dir_ / "Tarvik/VeltraSim";
+  ActWhenReady interrupt(
+      [flash] {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(flash, ec)) {
+          if (e.path().string().find(".tmp") == std::string::npos) return true;
+        }
+        return false;
+      },
+      1000, [pid] { kill(std::stoi(ReadFile(pid)), SIGTERM); });
+  CliRun r = Cli(args, "sh -c 'echo $$ >\"$0\"; exec \"$@\"' '" + pid.string() + "'");
+  interrupt.Join();
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("warning: interrupted"), std::string::npos) << r.err;
   EXPECT_GT(Changes(ReadFile(csv), "g_tick_ms").size(), 300u);
@@ -89,18 +101,17 @@ TEST_F(CliTest, RunEndedEarlyKeepsTheRowsTaken) {
   fs::remove(csv);
   const std::string ip = StartServer();
   ASSERT_FALSE(ip.empty());
-  std::thread killer([this] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    StopServer();
-  });
+  // Killed once Run mode has sampled a while: entering it after connecting takes over a second
+  // in a sanitizer build.
+  ActWhenReady killer([ip] { return ServerHasClient(ip); }, 2500, [this] { StopServer(); });
   args = run;
   args.insert(args.end(), {"--ip", ip});
   r = Cli(args);
-  killer.join();
+  killer.Join();
   EXPECT_EQ(r.status, 1);
   EXPECT_LT(r.seconds, 10.0);
   EXPECT_NE(r.err.find("warning: sampling stopped early"), std::string::npos) << r.err;
-  EXPECT_GT(Changes(ReadFile(csv), "g_tick_ms").size(), 300u);
+  EXPECT_GT(Changes(ReadFile(csv), "g_tick_ms").size(), 300u) << r.out << r.err;
 }
 
 // Edit mode needs no target and no ELF file: the same picture every time.

@@ -96,10 +96,11 @@ TEST_F(CliTest, SampleRowsOnePeriodApart) {
       rows++;
     }
     EXPECT_LE(rows, size_t(run_us / c.period_us + 1));
-    EXPECT_GT(rows, c.min_rows);
     EXPECT_EQ(off_grid, 0u);
     // Keeping up with the highest rate is a speed goal of the ordinary build; a ThreadSanitizer
-    // build runs several times slower, and the probe then drops its oldest records.
+    // build runs several times slower, and the probe then drops its oldest records (a quarter
+    // of the rows still tells a sampling that stopped early).
+    EXPECT_GT(rows, kThreadSanitizer ? c.min_rows / 4 : c.min_rows);
     if (!kThreadSanitizer) {
       EXPECT_EQ(gaps, 0u);
     }
@@ -181,30 +182,18 @@ TEST_F(CliTest, BitfieldMembersAreTheirBitsOfTheSampledWord) {
   EXPECT_TRUE(negative_seen);
 }
 
-// A target that disappears (the TCP server killed 0.7 s after the CLI has read the ELF file and
-// created its CSV file, which a loaded host may take long for) and a failing HSS read both
-// stop sampling within a second, silently, keeping the rows taken before.
+// A target that disappears (the TCP server killed 0.7 s after the CLI connected) and a failing
+// HSS read both stop sampling within a second, silently, keeping the rows taken before.
 TEST_F(CliTest, SamplingStopsWhenTheTargetFails) {
   const std::string ip = StartServer();
   ASSERT_FALSE(ip.empty());
-  const fs::path csv = dir_ / "rows.csv";
-  std::chrono::steady_clock::time_point killed;
-  std::thread killer([&] {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!fs::exists(csv) && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
-    StopServer();
-    killed = std::chrono::steady_clock::now();
-  });
+  ActWhenReady killer([ip] { return ServerHasClient(ip); }, 700, [this] { StopServer(); });
   CliRun r = Cli({"sample", kElf, "--symbol", "g_tick_ms", "--period-us", "1000", "--duration-ms",
-                  "10000", "--csv", csv.string(), "--ip", ip});
+                  "10000", "--ip", ip});
   const auto ended = std::chrono::steady_clock::now();
-  killer.join();
+  EXPECT_LT(std::chrono::duration<double>(ended - killer.Join()).count(), 1.8);
   EXPECT_EQ(r.status, 1);
-  EXPECT_LT(std::chrono::duration<double>(ended - killed).count(), 1.8);
-  EXPECT_GT(Rows(ReadFile(csv), "time_us,g_tick_ms").size(), 200u);
+  EXPECT_GT(Rows(r.out, "time_us,g_tick_ms").size(), 200u);
 
   r = Cli({"sample", kElf, "--symbol", "g_counter_u16", "--period-us", "1000", "--duration-ms",
            "3000", "--download", "--sim", "SimHSSReadFailAfter=10"});
