@@ -123,16 +123,24 @@ TEST_F(CliTest, WrittenSetpointIsFollowedBySpeed) {
            "--ip", ip});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "written=1000.000000\n");
-  r = Cli({"sample", kElf, "--symbol", "g_motor.speed_rpm", "--symbol", "g_motor.setpoint_rpm",
-           "--period-us", "10000", "--duration-ms", "1200", "--ip", ip});
-  ASSERT_EQ(r.status, 0) << r.err;
-  const auto rows = Rows(r.out, "time_us,g_motor.speed_rpm,g_motor.setpoint_rpm");
-  ASSERT_GT(rows.size(), 50u);
-  EXPECT_EQ(rows.back()[2], "1000.000000");
-  const double first = std::stod(rows.front()[1]);
-  const double last = std::stod(rows.back()[1]);
-  // The speed settles on the new setpoint: it ends no farther from it than it started (a slow
-  // run may start sampling after the speed already arrived, so only ripple is allowed for).
+  // The speed settles on the new setpoint (within 5 rpm) after about a second of target time,
+  // overshooting on the way; a loaded host runs the target slower than wall time, so it is
+  // sampled again until it has settled (for 30 s at most). It ends no farther from the setpoint
+  // than it started: a slow run may start sampling after the speed already arrived, so only
+  // ripple is allowed for.
+  double first = 0.0, last = 0.0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  for (bool first_run = true;; first_run = false) {
+    r = Cli({"sample", kElf, "--symbol", "g_motor.speed_rpm", "--symbol", "g_motor.setpoint_rpm",
+             "--period-us", "10000", "--duration-ms", "1200", "--ip", ip});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = Rows(r.out, "time_us,g_motor.speed_rpm,g_motor.setpoint_rpm");
+    ASSERT_GT(rows.size(), 50u);
+    EXPECT_EQ(rows.back()[2], "1000.000000");
+    if (first_run) first = std::stod(rows.front()[1]);
+    last = std::stod(rows.back()[1]);
+    if (std::abs(last - 1000.0) <= 5.0 || std::chrono::steady_clock::now() > deadline) break;
+  }
   EXPECT_LE(std::abs(last - 1000.0), std::abs(first - 1000.0) + 5.0);
   EXPECT_GT(last, 900.0);
   EXPECT_LT(last, 1100.0);
@@ -173,21 +181,30 @@ TEST_F(CliTest, BitfieldMembersAreTheirBitsOfTheSampledWord) {
   EXPECT_TRUE(negative_seen);
 }
 
-// A target that disappears (the TCP server killed after 0.7 s) and a failing HSS read both
+// A target that disappears (the TCP server killed 0.7 s after the CLI has read the ELF file and
+// created its CSV file, which a loaded host may take long for) and a failing HSS read both
 // stop sampling within a second, silently, keeping the rows taken before.
 TEST_F(CliTest, SamplingStopsWhenTheTargetFails) {
   const std::string ip = StartServer();
   ASSERT_FALSE(ip.empty());
-  std::thread killer([this] {
+  const fs::path csv = dir_ / "rows.csv";
+  std::chrono::steady_clock::time_point killed;
+  std::thread killer([&] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(csv) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     StopServer();
+    killed = std::chrono::steady_clock::now();
   });
   CliRun r = Cli({"sample", kElf, "--symbol", "g_tick_ms", "--period-us", "1000", "--duration-ms",
-                  "10000", "--ip", ip});
+                  "10000", "--csv", csv.string(), "--ip", ip});
+  const auto ended = std::chrono::steady_clock::now();
   killer.join();
   EXPECT_EQ(r.status, 1);
-  EXPECT_LT(r.seconds, 2.5);
-  EXPECT_GT(Rows(r.out, "time_us,g_tick_ms").size(), 200u);
+  EXPECT_LT(std::chrono::duration<double>(ended - killed).count(), 1.8);
+  EXPECT_GT(Rows(ReadFile(csv), "time_us,g_tick_ms").size(), 200u);
 
   r = Cli({"sample", kElf, "--symbol", "g_counter_u16", "--period-us", "1000", "--duration-ms",
            "3000", "--download", "--sim", "SimHSSReadFailAfter=10"});
