@@ -46,7 +46,7 @@ void CheckBoxModule::FitContents() {
     font.setPointSizeF(std::max(1.0, FitTextPointSize(font, box_->text(), room, kTextFitMargin)));
     box_->setFont(font);
   }
-  box_->setStyleSheet(GetFrameStyleSheet());
+  ModuleSetStyleSheet(*box_, GetFrameStyleSheet());
 }
 
 QString CheckBoxModule::GetInfoText() const {

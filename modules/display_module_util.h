@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QWidget>
 
 #include <vector>
 
@@ -15,6 +16,10 @@
 inline QColor ModuleColor(uint32_t rgba) { return QColor::fromRgba(rgba); }
 // "rgba(r, g, b, a)" for a style sheet.
 QString ModuleRgbaCss(uint32_t rgba);
+// Gives the widget the style sheet unless it has it already: setting a sheet restyles the
+// widget and its children even when the text is the same, and after the first show that
+// means polishing them again.
+void ModuleSetStyleSheet(QWidget& widget, const QString& sheet);
 GAUGE_ZONES ModuleGaugeZones(const GAUGE_INDICATORS& indicators, bool blur);
 
 // ---- A displayed calculation ---------------------------------------------------------------

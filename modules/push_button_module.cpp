@@ -117,7 +117,7 @@ QString PushButtonModule::GetFrameStyleSheet() const {
   return button + pressed;
 }
 
-void PushButtonModule::Restyle() { button_->setStyleSheet(GetFrameStyleSheet()); }
+void PushButtonModule::Restyle() { ModuleSetStyleSheet(*button_, GetFrameStyleSheet()); }
 
 void PushButtonModule::PartChanged() {
   button_->setText(QString::fromStdString(part_.Text));

@@ -74,17 +74,23 @@ void RadioButtonModule::ShowSelection() {
 }
 
 void RadioButtonModule::PartChanged() {
-  for (QRadioButton* b : buttons_) delete b;
-  buttons_.clear();
   const size_t n = std::min(part_.Buttons.size(), MODULE_MAX_RADIO_BUTTONS);
-  for (size_t i = 0; i < n; ++i) {
+  // The same number of buttons (a module built and then given its record, a text edited):
+  // the buttons stay and take the new texts, instead of being built again.
+  if (buttons_.size() == n) {
+    for (size_t i = 0; i < n; ++i) buttons_[i]->setText(QString::fromStdString(part_.Buttons[i].Text));
+  } else {
+    for (QRadioButton* b : buttons_) delete b;
+    buttons_.clear();
+  }
+  for (size_t i = buttons_.size(); i < n; ++i) {
     auto* b = new QRadioButton(QString::fromStdString(part_.Buttons[i].Text), this);
     b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     layout_->addWidget(b);
     group_->addButton(b, static_cast<int>(i));
     buttons_.push_back(b);
   }
-  setStyleSheet(GetFrameStyleSheet());
+  ModuleSetStyleSheet(*this, GetFrameStyleSheet());
   writes_.EnterEdit(part_.DefaultIndex);
   ShowSelection();
   FitContents();

@@ -80,7 +80,7 @@ bool SliderModule::ReadIfHolds() const {
 
 void SliderModule::PartChanged() {
   slider_->setOrientation(part_.IsHorizontal != 0 ? Qt::Horizontal : Qt::Vertical);
-  slider_->setStyleSheet(GetFrameStyleSheet());
+  ModuleSetStyleSheet(*slider_, GetFrameStyleSheet());
 }
 
 void SliderModule::EnterEditMode() { writes_.LeaveRun(); }

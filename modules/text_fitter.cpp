@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QFontMetricsF>
+#include <QHash>
 
 double FitPointSize(QSizeF text_at_32pt, QSizeF widget, double scale) {
   if (text_at_32pt.width() <= 0.0 || text_at_32pt.height() <= 0.0 || widget.width() <= 0.0 ||
@@ -14,12 +15,38 @@ double FitPointSize(QSizeF text_at_32pt, QSizeF widget, double scale) {
   return kTextFitMeasurePointSize * factor * scale;
 }
 
+namespace {
+
+// Text measurements at 32 points by font and text. A module fits its text at every change of
+// text or size, and a project holds many modules with the same font and text; shaping the
+// text again each time cost more than the rest of placing a push button.
+class MeasureCache {
+ public:
+  QSizeF Measure(const QFont& font, const QString& text) {
+    QFont measure(font);
+    measure.setPointSizeF(kTextFitMeasurePointSize);
+    QString key = measure.key();
+    key += QChar(0);
+    key += text;
+    if (const auto it = sizes_.constFind(key); it != sizes_.constEnd()) return *it;
+    const QFontMetricsF metrics(measure);
+    const QSizeF size = metrics.boundingRect(QRectF(0, 0, 1e6, 1e6), Qt::AlignLeft, text).size();
+    if (sizes_.size() >= kMaxEntries) sizes_.clear();  // bounded: texts typed by the user
+    sizes_.insert(key, size);
+    return size;
+  }
+
+ private:
+  static constexpr qsizetype kMaxEntries = 512;
+  QHash<QString, QSizeF> sizes_;
+};
+
+}  // namespace
+
 double FitTextPointSize(const QFont& font, const QString& text, QSize widget, double scale) {
-  QFont measure(font);
-  measure.setPointSizeF(kTextFitMeasurePointSize);
-  const QFontMetricsF metrics(measure);
-  const QRectF bounds = metrics.boundingRect(QRectF(0, 0, 1e6, 1e6), Qt::AlignLeft, text);
-  return FitPointSize(bounds.size(), QSizeF(widget), scale);
+  // Per thread: fonts are measured where they are used (the GUI thread, an offscreen render).
+  thread_local MeasureCache cache;
+  return FitPointSize(cache.Measure(font, text), QSizeF(widget), scale);
 }
 
 int FitIndicatorSize(QSize widget) {

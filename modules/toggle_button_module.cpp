@@ -61,7 +61,8 @@ void ToggleButtonModule::ShowState() {
   QString label = QString::fromStdString(b ? part_.LabelB : part_.LabelA);
   if (part_.IsVertical != 0) label = label.split(QString(), Qt::SkipEmptyParts).join(QLatin1Char('\n'));
   button_->setText(label);
-  button_->setStyleSheet(
+  ModuleSetStyleSheet(
+      *button_,
       QStringLiteral("QPushButton { color: %1; background-color: %2; border-radius: 5px; border-width: 3px; "
                      "border-color: rgba(0, 0, 0, 60); border-style: %3; }")
           .arg(ModuleRgbaCss(b ? part_.TextColorBRGBA : part_.TextColorARGBA),

@@ -284,9 +284,12 @@ void ToolModuleBoard::RemoveModules(const std::vector<ToolModule*>& modules) {
 
 void ToolModuleBoard::LoadModules(const std::vector<MODULE_SETTINGS>& records) {
   ClearBoard(false);
-  // One extent and one restack for the whole load instead of one per module.
+  // One extent and one restack for the whole load instead of one per module: each restack
+  // walks the canvas's children, so restacking per module grows with the square of the count.
   batching_ = true;
+  restack_deferred_ = true;
   for (const MODULE_SETTINGS& record : records) CreateModuleFromSettings(record, false, false);
+  restack_deferred_ = false;
   batching_ = false;
   UpdateExtent();
   RestackAll();
@@ -336,7 +339,7 @@ void ToolModuleBoard::PlaceAt(ToolModule* module, QRect cells, bool new_zoom) {
   if (Entry* entry = EntryOf(module); entry && new_zoom) {
     entry->zoom = BOARD_ZoomGeometryOf(cells);
   }
-  Restack(module);
+  if (!restack_deferred_) Restack(module);
   ApplyVisualState(module);
   if (!module->isVisible() && (highlight_.empty() || highlight_.count(module))) module->show();
   module->FitContents();

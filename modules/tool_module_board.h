@@ -294,6 +294,7 @@ class ToolModuleBoard : public QScrollArea, public ModuleHost, public TimelineTa
   int wallpaper_scale_type_ = 0;
   WheelAccumulator wheel_;
   bool batching_ = false;  // placements inside a batch leave the extent to its end
+  bool restack_deferred_ = false;  // placements while loading leave the stacking to its end
 
   ModuleTimeline timeline_;
 };

@@ -136,4 +136,25 @@ TEST_F(ModuleBindings, ControlsWriteOnlyInRunMode) {
   EXPECT_EQ(timer.RunningWrites(), 0);
 }
 
+// A new record shows its button texts whether the buttons are kept (same count) or rebuilt,
+// and a click selects by the new order.
+TEST_F(ModuleBindings, RadioButtonsFollowTheirRecord) {
+  RadioButtonModule radio(nullptr);
+  radio.resize(120, 90);
+  radio.show();
+  const std::vector<std::vector<std::string>> records = {{"Low", "High"}, {"A", "B", "C"}, {"x", "y", "z"}};
+  for (const auto& texts : records) {
+    auto settings = radio.GetSettings();
+    auto& buttons = settings.As<RADIO_BUTTONS_SETTINGS>()->Buttons;
+    buttons.resize(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) buttons[i].Text = texts[i];
+    radio.SetSettings(settings);
+    ASSERT_EQ(radio.Buttons().size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(radio.Buttons()[i]->text().toStdString(), texts[i]);
+    radio.Buttons().back()->click();
+    EXPECT_TRUE(radio.Buttons().back()->isChecked());
+    EXPECT_FALSE(radio.Buttons().front()->isChecked());
+  }
+}
+
 }  // namespace
