@@ -139,6 +139,10 @@ QLabel* TableWidget::ValueLabel(int row, int column) const {
 }
 
 void TableWidget::UpdateTable(bool force) {
+  // The rows point at listed symbols, which the worker unlists under the window's lock before
+  // it frees them (closing the project while this window still refreshes): the rows are used
+  // only under that lock, and only while the list is the one they were built from.
+  APP_LockGui();
   const bool changed = APP_TakeListChanged();
   if (force || changed || MAIN_pActiveSymbols == nullptr || !is_built_ ||
       built_mode_ != APP_GetAppMode()) {
@@ -146,6 +150,7 @@ void TableWidget::UpdateTable(bool force) {
   } else {
     RefreshValues();
   }
+  APP_UnlockGui();
   const bool edit = IsEditable();
   if (add_elf_button_ != nullptr) {
     add_elf_button_->setVisible(edit);
