@@ -13,6 +13,7 @@
 #include "platform/sys_file.h"
 #include "platform/sys_msgbox.h"
 #include "platform/sys_text.h"
+#include "platform/sys_thread.h"
 
 namespace {
 
@@ -105,10 +106,13 @@ const char* FindValue(const char* section, const char* key) {
   return p + strlen(key);
 }
 
-// Writes the store to a temporary file beside the settings file and renames it over it.
+// Writes the store to a temporary file beside the settings file and renames it over it. The
+// temporary file is this writer's own (named by its thread id, unique on the machine): two
+// instances of the program saving at once each replace the file whole, instead of one renaming
+// the other's half-written file away.
 bool Save(PendingError& error) {
   const std::string& path = g_store.path;
-  const std::string temp = path + ".tmp";
+  const std::string temp = path + ".tmp" + std::to_string(SYS_GetCurrentThreadId());
   SYS_File f = SYS_OpenFile(temp.c_str(), kWriteFlags, kOpenRetries, kOpenDelayMs);
   if (f == SYS_INVALID_FILE) {
     APP_FormatFileError(path.c_str(), "save", error.text, sizeof error.text);

@@ -221,4 +221,26 @@ TEST_F(SettingsFile, UnreadableAppDataFolderFailsCleanly) {
   EXPECT_EQ(SETTINGS_SetLaunchOptions(1), -1);
 }
 
+// Two instances of the program saving their settings at once: every save succeeds (each
+// writes a temporary file of its own) and the file stays whole.
+TEST_F(SettingsFile, ProgramsSavingAtOnceAllSucceed) {
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = fork();
+    if (child == 0) {
+      bool ok = SETTINGS_Init(SETTINGS_FILE_NAME) == 0;
+      for (int i = 0; i < 300 && ok; ++i) ok = SETTINGS_SetLaunchOptions(i % 2) == 0;
+      _exit(ok && g_errors.empty() ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  ASSERT_EQ(SETTINGS_Init(SETTINGS_FILE_NAME), 0);
+  EXPECT_EQ(SETTINGS_GetLaunchOptions(), 1);
+  EXPECT_TRUE(g_errors.empty());
+}
+
 }  // namespace

@@ -86,7 +86,7 @@ TEST_P(SamplingStops, WindowReturnsToEditAndKeepsTheHistory) {
   ExpectEditModeShown();
   EXPECT_EQ(window_->statusBar()->currentMessage(), "Data sampling stopped.");
   EXPECT_LT(watch_->LongestPauseMs(), kLongestPauseMs);
-  EXPECT_EQ(Boxes(), "");
+  EXPECT_EQ(Boxes().toStdString(), "");
   const uint32_t kept = APP_GetSampleCount();
   EXPECT_GT(kept, 300u);
   ExpectIntactTickHistory(tick, kept);
@@ -137,7 +137,7 @@ TEST_F(ReliabilityTest, FailingWritesLeaveSamplingRunning) {
   EXPECT_EQ(APP_GetAppMode(), APP_MODE_RUN);
   EXPECT_FALSE(window_->CollectionDock()->isVisible());
   EXPECT_LT(watch_->LongestPauseMs(), kLongestPauseMs);
-  EXPECT_EQ(Boxes(), "");
+  EXPECT_EQ(Boxes().toStdString(), "");
 
   ASSERT_EQ(SimCommand("SimWriteFail = 0"), "");
   EXPECT_TRUE(WaitUntil([&] { return LatestFloat(setpoint) != 0.0f; }));
